@@ -1,0 +1,15 @@
+// The one translation unit that holds the decoder's and the encoder's code.
+// Only JPEG and PNG are recognised, and no side may exceed 32,768 pixels.
+#include "decoder_heap.h"
+
+#define STB_IMAGE_IMPLEMENTATION
+#define STBI_ONLY_JPEG
+#define STBI_ONLY_PNG
+#define STBI_MAX_DIMENSIONS 32768
+#define STBI_MALLOC(size) decoder_malloc(size)
+#define STBI_REALLOC_SIZED(block, old_size, new_size) decoder_realloc(block, old_size, new_size)
+#define STBI_FREE(block) decoder_free(block)
+#include <stb/stb_image.h>
+
+#define STB_IMAGE_WRITE_IMPLEMENTATION
+#include <stb/stb_image_write.h>

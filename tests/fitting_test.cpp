@@ -1,0 +1,238 @@
+#include "fitting.h"
+
+#include <gtest/gtest.h>
+#include <stb/stb_image.h>
+#include <stb/stb_image_write.h>
+
+#include <cstring>
+#include <random>
+#include <vector>
+
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+TEST(StoreWrite, CountsPiecesAndSetsTheOverflowMark)
+{
+    struct Case {
+        const char* name;
+        std::vector<int> pieces;
+        std::uint64_t count;
+    } cases[] = {
+        {"nothing", {}, 0},
+        {"empty piece", {0}, 0},
+        {"exactly full in one piece", {999999}, 999999},
+        {"exactly full in two", {500000, 499999}, 999999},
+        {"one byte too many", {1000000}, 1000000},
+        {"full, then one byte", {999999, 1}, 1000000},
+        {"full, then an empty piece", {999999, 0}, 999999},
+        {"overflow, then a byte", {500000, 500000, 1}, 1000000},
+        {"negative size", {10, -1}, 1000000},
+    };
+    static std::uint8_t source[1000000];
+    for (const Case& c : cases) {
+        store_reset();
+        for (int size : c.pieces) store_write(&output_store, source, size);
+        EXPECT_EQ(output_store.count, c.count) << c.name;
+    }
+}
+
+TEST(StoreWrite, KeepsThePiecesInOrderAndNeverTouchesTheLastByte)
+{
+    store_reset();
+    output_store.bytes[STORE_CAPACITY - 1] = 0x77;
+    std::uint8_t a[] = {1, 2, 3};
+    std::uint8_t b[] = {4, 5};
+    store_write(&output_store, a, 3);
+    store_write(&output_store, b, 2);
+    ASSERT_EQ(output_store.count, 5u);
+    EXPECT_EQ(Bytes(output_store.bytes, output_store.bytes + 5), (Bytes{1, 2, 3, 4, 5}));
+    static std::uint8_t big[STORE_CAPACITY];
+    std::memset(big, 0xEE, sizeof big);
+    store_write(&output_store, big, static_cast<int>(STORE_CAPACITY - 5));
+    EXPECT_EQ(output_store.count, STORE_CAPACITY);
+    EXPECT_EQ(output_store.bytes[STORE_CAPACITY - 1], 0x77);
+    store_reset();
+    EXPECT_EQ(output_store.count, 0u);
+}
+
+// Straightforward halving into a second buffer, to compare the in-place one with.
+Bytes reference_halve(const Bytes& src, int w, int h)
+{
+    const int hw = (w + 1) / 2;
+    const int hh = (h + 1) / 2;
+    Bytes out(static_cast<std::size_t>(hw) * hh * 3);
+    for (int y = 0; y < hh; ++y) {
+        for (int x = 0; x < hw; ++x) {
+            for (int c = 0; c < 3; ++c) {
+                int sum = 0;
+                int n = 0;
+                for (int dy = 0; dy < 2; ++dy) {
+                    for (int dx = 0; dx < 2; ++dx) {
+                        const int sx = 2 * x + dx;
+                        const int sy = 2 * y + dy;
+                        if (sx >= w || sy >= h) continue;
+                        sum += src[(static_cast<std::size_t>(sy) * w + sx) * 3 + c];
+                        ++n;
+                    }
+                }
+                out[(static_cast<std::size_t>(y) * hw + x) * 3 + c] = static_cast<std::uint8_t>((sum + n / 2) / n);
+            }
+        }
+    }
+    return out;
+}
+
+Bytes halve(Bytes pixels, int* w, int* h)
+{
+    halve_in_place(pixels.data(), w, h);
+    pixels.resize(static_cast<std::size_t>(*w) * *h * 3);
+    return pixels;
+}
+
+TEST(HalveInPlace, MatchesASeparateBufferOnOddAndEvenSizes)
+{
+    std::mt19937 random(7);
+    const int sizes[][2] = {{1, 1}, {2, 1}, {1, 2}, {2, 2}, {3, 3}, {5, 1}, {1, 5}, {7, 4}, {6, 5}, {33, 17}, {64, 63}};
+    for (const auto& size : sizes) {
+        Bytes pixels(static_cast<std::size_t>(size[0]) * size[1] * 3);
+        for (auto& b : pixels) b = static_cast<std::uint8_t>(random());
+        int w = size[0];
+        int h = size[1];
+        const Bytes got = halve(pixels, &w, &h);
+        EXPECT_EQ(w, (size[0] + 1) / 2);
+        EXPECT_EQ(h, (size[1] + 1) / 2);
+        EXPECT_EQ(got, reference_halve(pixels, size[0], size[1])) << size[0] << "x" << size[1];
+    }
+}
+
+TEST(HalveInPlace, ThreeByThreeBlocks)
+{
+    // Each pixel's red is its index; green and blue are constant.
+    Bytes pixels;
+    for (int i = 0; i < 9; ++i) pixels.insert(pixels.end(), {static_cast<std::uint8_t>(10 * i), 50, 200});
+    int w = 3;
+    int h = 3;
+    const Bytes got = halve(pixels, &w, &h);
+    ASSERT_EQ(w, 2);
+    ASSERT_EQ(h, 2);
+    EXPECT_EQ(got, (Bytes{20, 50, 200,  // (0+10+30+40)/4
+                          35, 50, 200,  // (20+50)/2
+                          65, 50, 200,  // (60+70)/2
+                          80, 50, 200})); // 80 alone
+}
+
+TEST(HalveInPlace, RoundsHalfwayMeansUp)
+{
+    struct Case {
+        Bytes reds;
+        int w, h;
+        std::uint8_t expected;
+    } cases[] = {
+        {{0, 0, 1, 1}, 2, 2, 1}, {{0, 0, 0, 1}, 2, 2, 0}, {{1, 2, 2, 2}, 2, 2, 2},
+        {{10, 11}, 2, 1, 11},    {{0, 1}, 1, 2, 1},
+    };
+    for (const Case& c : cases) {
+        Bytes pixels;
+        for (std::uint8_t r : c.reds) pixels.insert(pixels.end(), {r, 0, 0});
+        int w = c.w;
+        int h = c.h;
+        EXPECT_EQ(halve(pixels, &w, &h)[0], c.expected);
+    }
+}
+
+TEST(HalveInPlace, AveragesChannelsSeparatelyAndTouchesOnlyTheFirstPixel)
+{
+    Bytes pixels = {255, 0, 0, 0, 0, 255, 9, 9, 9, 9, 9, 9};
+    int w = 2;
+    int h = 1;
+    halve_in_place(pixels.data(), &w, &h);
+    EXPECT_EQ(pixels, (Bytes{128, 0, 128, 0, 0, 255, 9, 9, 9, 9, 9, 9}));
+}
+
+TEST(HalveInPlace, ThinImagesShrinkOnlyAlongTheirLength)
+{
+    int w = 1;
+    int h = 5;
+    Bytes pixels(15, 1);
+    const int heights[] = {3, 2, 1};
+    for (int expected : heights) {
+        halve_in_place(pixels.data(), &w, &h);
+        EXPECT_EQ(w, 1);
+        EXPECT_EQ(h, expected);
+    }
+    w = 5;
+    h = 1;
+    halve_in_place(pixels.data(), &w, &h);
+    EXPECT_EQ(w, 3);
+    EXPECT_EQ(h, 1);
+}
+
+void append(void* context, void* data, int size)
+{
+    auto* out = static_cast<Bytes*>(context);
+    out->insert(out->end(), static_cast<std::uint8_t*>(data), static_cast<std::uint8_t*>(data) + size);
+}
+
+Bytes encode(const Bytes& rgb, int w, int h, int quality)
+{
+    Bytes out;
+    stbi_write_jpg_to_func(append, &out, w, h, 3, rgb.data(), quality);
+    return out;
+}
+
+Bytes stored()
+{
+    return Bytes(output_store.bytes, output_store.bytes + output_store.count);
+}
+
+TEST(FitJpeg, OnePixelIsAcceptedAtTheTopQuality)
+{
+    Bytes pixel = {200, 100, 50};
+    ASSERT_TRUE(fit_jpeg(pixel.data(), 1, 1));
+    EXPECT_EQ(stored(), encode(pixel, 1, 1, 90));
+    EXPECT_EQ(pixel, (Bytes{200, 100, 50}));
+}
+
+TEST(FitJpeg, NoiseIsHalvedUntilItFitsAndDecodesAtTheHalvedSize)
+{
+    // Random noise compresses badly: at 2000 x 1600 even quality 54 is too
+    // long, so the image must be halved and the ladder start again.
+    const int w = 2000;
+    const int h = 1600;
+    std::mt19937 random(3);
+    Bytes pixels(static_cast<std::size_t>(w) * h * 3);
+    for (auto& b : pixels) b = static_cast<std::uint8_t>(random());
+    ASSERT_GT(encode(pixels, w, h, 54).size(), MAX_JPEG_BYTES);
+
+    // What the ladder must find, worked out with a growing buffer.
+    Bytes expected;
+    Bytes image = pixels;
+    int ew = w;
+    int eh = h;
+    while (expected.empty()) {
+        for (int q : QUALITY_LADDER) {
+            Bytes attempt = encode(image, ew, eh, q);
+            if (attempt.size() <= MAX_JPEG_BYTES) {
+                expected = attempt;
+                break;
+            }
+        }
+        if (expected.empty()) image = halve(image, &ew, &eh);
+    }
+    ASSERT_LT(ew, w);
+
+    ASSERT_TRUE(fit_jpeg(pixels.data(), w, h));
+    EXPECT_EQ(stored(), expected);
+
+    int dw = 0;
+    int dh = 0;
+    int channels = 0;
+    stbi_uc* decoded = stbi_load_from_memory(output_store.bytes, static_cast<int>(output_store.count), &dw, &dh, &channels, 3);
+    ASSERT_NE(decoded, nullptr);
+    EXPECT_EQ(dw, ew);
+    EXPECT_EQ(dh, eh);
+    stbi_image_free(decoded);
+}
+
+} // namespace
