@@ -2,11 +2,18 @@
 
 #include <stb/stb_image.h>
 
+#include "decoder_heap.h"
+#include "jpeg_guard.h"
+
 bool load_source(std::FILE* stream, std::uint8_t** pixels, std::int32_t* width, std::int32_t* height)
 {
     int w = 0;
     int h = 0;
     int channels = 0;
+    // The decoder mishandles some JPEG table and scan structures even in its
+    // probe, so the markers are walked first.
+    if (!jpeg_markers_safe(stream)) return false;
+    std::rewind(stream);
     // The probe reads only the header, so an oversized file is refused before
     // any pixel memory exists.
     if (stbi_info_from_file(stream, &w, &h, &channels) == 0) return false;
@@ -14,7 +21,11 @@ bool load_source(std::FILE* stream, std::uint8_t** pixels, std::int32_t* width, 
     if (static_cast<std::uint64_t>(w) * static_cast<std::uint64_t>(h) > MAX_SOURCE_PIXELS) return false;
 
     std::rewind(stream);
-    stbi_uc* decoded = stbi_load_from_file(stream, &w, &h, &channels, 4);
+    stbi_uc* decoded = nullptr;
+    {
+        const DecoderBudget budget(w, h);
+        decoded = stbi_load_from_file(stream, &w, &h, &channels, 4);
+    }
     if (decoded == nullptr) return false;
 
     flatten_onto_white(decoded, w, h);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <stb/stb_image.h>
 
+#include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -27,61 +28,90 @@ TEST(DecoderHeap, BlocksAndGrownTailsStartZeroed)
     poison_freed_heap(0);
 }
 
-struct Outcome {
-    bool ok = false;
-    std::vector<std::uint8_t> rgb;
-    bool operator==(const Outcome&) const = default;
-};
-
-Outcome load_after_poisoning(const std::vector<std::uint8_t>& bytes, std::uint8_t pattern)
+TEST(DecoderHeap, RefusesBlocksPastTheCapAndKeepsTheOldBlock)
 {
-    TempFile file(bytes);
-    poison_freed_heap(pattern);
-    Outcome out;
-    std::uint8_t* pixels = nullptr;
-    std::int32_t w = 0;
-    std::int32_t h = 0;
-    out.ok = load_source(file.stream(), &pixels, &w, &h);
-    if (out.ok) {
-        out.rgb.assign(pixels, pixels + static_cast<std::size_t>(w) * h * 3);
-        stbi_image_free(pixels);
-    }
-    poison_freed_heap(0);
-    return out;
+    EXPECT_EQ(decoder_malloc(DECODER_MAX_BLOCK + 1), nullptr);
+    auto* block = static_cast<unsigned char*>(decoder_malloc(64));
+    ASSERT_NE(block, nullptr);
+    std::memset(block, 0x33, 64);
+    EXPECT_EQ(decoder_realloc(block, 64, DECODER_MAX_BLOCK + 1), nullptr);
+    for (int i = 0; i < 64; ++i) ASSERT_EQ(block[i], 0x33) << i; // still the caller's
+    decoder_free(block);
 }
 
-// Files whose scans use Huffman or quantisation tables they never define: the
-// decoder would otherwise read whatever the heap held before.
-TEST(DecoderHeap, UndefinedTablesGiveTheSameResultWhateverTheHeapHeld)
+TEST(DecoderHeap, RecordsTheLargestRequestRefusedOrNot)
+{
+    decoder_reset_largest_request();
+    decoder_free(decoder_malloc(1000));
+    decoder_free(decoder_malloc(10));
+    EXPECT_EQ(decoder_largest_request(), 1000u);
+    EXPECT_EQ(decoder_malloc(DECODER_MAX_BLOCK + 7), nullptr);
+    EXPECT_EQ(decoder_largest_request(), DECODER_MAX_BLOCK + 7);
+    decoder_reset_largest_request();
+    EXPECT_EQ(decoder_largest_request(), 0u);
+}
+
+// The PNG files that claim gigabytes: an IDAT length of 1.6 or 1.9 GB in a file
+// of a few hundred bytes, and 2 MB that inflate to 1.9 GiB for one pixel. Each
+// asks the decoder's heap for more than the cap and is refused.
+TEST(DecoderHeap, GreedyPngsAreRefusedAtTheCap)
 {
     const char* names[] = {
-        "jpeg_undefined_dht_table1.jpg",
-        "jpeg_undefined_dht_table3.jpg",
-        "jpeg_undefined_dqt_table2.jpg",
-        "jpeg_undefined_huffman_table_SEGV_O2_NDEBUG_with_stale_heap.jpg",
-        "jpeg_undefined_quant_table_stale_heap_leaks_into_pixels.jpg",
-        "jpeg_colour_undefined_dqt_table3.jpg",
-        "jpeg_colour_undefined_quant_table_stale_heap_leaks_into_pixels.jpg",
-        "jpeg_uninit_grow_buffer_shift_exponent_ubsan_fill190.jpg",
-        "jpeg_uninit_stbi__jpeg_decode_block_msan.jpg",
-        "jpeg_uninit_stbi__jpeg_huff_decode_msan.jpg",
-        "jpeg_uninit_stbi__jpeg_prog_ac_fast_ac_msan.jpg",
-        "jpeg_uninit_huffman_SEGV_O2_sequence/01_80e8cee0.jpg",
-        "jpeg_uninit_huffman_SEGV_O2_sequence/02_811bf61a.jpg",
-        "jpeg_uninit_huffman_SEGV_O2_sequence/03_813c07bc.jpg",
-        "jpeg_uninit_huffman_SEGV_O2_sequence/04_826710bd.png",
-        "jpeg_uninit_huffman_SEGV_O2_sequence/05_827a08ee.jpg",
-        "jpeg_uninit_huffman_SEGV_O2_sequence/06_83296375.png",
-        "jpeg_uninit_huffman_SEGV_O2_sequence/07_8367c806.jpg",
-        "jpeg_uninit_huffman_SEGV_O2_sequence/08_83a7f3b8.jpg",
+        "png_idat_length_1.6GB_realloc_from_501B_oom.png",
+        "png_idat_length_1.9GB_realloc_from_668B_oom.png",
+        "png_1x1_zlib_bomb_1.9GiB.png",
     };
     for (const char* name : names) {
-        const std::vector<std::uint8_t> bytes = read_file(data_path(std::string("hostile/") + name));
-        const Outcome first = load_after_poisoning(bytes, 0xA5);
-        const Outcome second = load_after_poisoning(bytes, 0x5A);
-        const Outcome third = load_after_poisoning(bytes, 0xFF);
-        EXPECT_TRUE(first == second && second == third) << name;
+        TempFile file(read_file(data_path(std::string("hostile/") + name)));
+        int declared_w = 0;
+        int declared_h = 0;
+        int channels = 0;
+        ASSERT_EQ(stbi_info_from_file(file.stream(), &declared_w, &declared_h, &channels), 1) << name;
+        std::rewind(file.stream());
+        decoder_reset_largest_request();
+        std::uint8_t* pixels = nullptr;
+        std::int32_t w = 0;
+        std::int32_t h = 0;
+        EXPECT_FALSE(load_source(file.stream(), &pixels, &w, &h)) << name;
+        EXPECT_GT(decoder_largest_request(), DecoderBudget::largest_block(declared_w, declared_h)) << name;
     }
+    // The bomb, last, is refused at its 2 MB of compressed data, long before
+    // the inflated gigabytes.
+    EXPECT_LT(decoder_largest_request(), std::size_t{4} << 20);
+}
+
+TEST(DecoderHeap, BudgetLimitsBlocksToTheImageAndEndsWithItsScope)
+{
+    const std::size_t small = DecoderBudget::largest_block(1, 1);
+    EXPECT_LT(small, std::size_t{2} << 20);
+    {
+        const DecoderBudget budget(1, 1);
+        EXPECT_EQ(decoder_malloc(small + 1), nullptr);
+        void* block = decoder_malloc(small);
+        EXPECT_NE(block, nullptr);
+        decoder_free(block);
+    }
+    void* block = decoder_malloc(small + 1);
+    EXPECT_NE(block, nullptr);
+    decoder_free(block);
+}
+
+// Largest blocks measured with hostile_bench for interlaced 16-bit RGBA PNGs of
+// 36,000,000 pixels, stored uncompressed: each image's budget must cover them.
+TEST(DecoderHeap, BudgetCoversTheMeasuredLargestLegitimateBlocks)
+{
+    struct Measured {
+        int width;
+        int height;
+        std::size_t largest;
+    };
+    const Measured measured[] = {{6000, 6000, 576012000}, {1125, 32000, 576064000}};
+    for (const Measured& m : measured) {
+        EXPECT_GE(DecoderBudget::largest_block(m.width, m.height), m.largest) << m.width << "x" << m.height;
+        EXPECT_LE(DecoderBudget::largest_block(m.width, m.height), DECODER_MAX_BLOCK);
+    }
+    // Stored 8-bit RGBA needs 4 bytes a pixel and a row byte, doubled at most.
+    EXPECT_GE(DecoderBudget::largest_block(1, 32768), 2u * (4u * 32768u + 32768u));
 }
 
 } // namespace

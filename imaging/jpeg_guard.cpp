@@ -1,0 +1,188 @@
+#include "jpeg_guard.h"
+
+#include <algorithm>
+#include <cstddef>
+
+namespace {
+
+// Buffered byte reader; at the end of the stream every read fails and the
+// walk stops, as the decoder's reading does.
+class Reader {
+public:
+    explicit Reader(std::FILE* stream) : stream_(stream) {}
+
+    bool byte(int* out)
+    {
+        if (next_ == end_ && !refill()) return false;
+        *out = buffer_[next_++];
+        return true;
+    }
+
+    bool u16(int* out)
+    {
+        int hi = 0;
+        int lo = 0;
+        if (!byte(&hi) || !byte(&lo)) return false;
+        *out = hi << 8 | lo;
+        return true;
+    }
+
+    bool skip(long count)
+    {
+        while (count > 0) {
+            if (next_ == end_ && !refill()) return false;
+            const std::size_t step = std::min(end_ - next_, static_cast<std::size_t>(count));
+            next_ += step;
+            count -= static_cast<long>(step);
+        }
+        return true;
+    }
+
+private:
+    bool refill()
+    {
+        next_ = 0;
+        end_ = std::fread(buffer_, 1, sizeof buffer_, stream_);
+        return end_ > 0;
+    }
+
+    std::FILE* stream_;
+    unsigned char buffer_[65536];
+    std::size_t next_ = 0;
+    std::size_t end_ = 0;
+};
+
+enum class Step { go_on, stop, refuse };
+
+// After 0xFF: skips fill bytes and returns the marker code in *marker.
+bool marker_after_ff(Reader& in, int* marker)
+{
+    int c = 0xFF;
+    while (c == 0xFF) {
+        if (!in.byte(&c)) return false;
+    }
+    *marker = c;
+    return true;
+}
+
+// Finds the next marker, skipping bytes that are not 0xFF the way the decoder
+// skips padding between segments.
+bool next_marker(Reader& in, int* marker)
+{
+    int c = 0;
+    do {
+        if (!in.byte(&c)) return false;
+    } while (c != 0xFF);
+    return marker_after_ff(in, marker);
+}
+
+// Skips entropy-coded data: stuffed zeros and restart markers belong to the
+// scan; any other marker ends it and is returned.
+bool marker_after_scan(Reader& in, int* marker)
+{
+    for (;;) {
+        int c = 0;
+        if (!next_marker(in, &c)) return false;
+        if (c != 0x00 && !(c >= 0xD0 && c <= 0xD7)) {
+            *marker = c;
+            return true;
+        }
+    }
+}
+
+// The decoder reads Huffman tables by their code counts, not by the segment
+// length, so the walk does the same.
+Step huffman_tables(Reader& in)
+{
+    int length = 0;
+    if (!in.u16(&length)) return Step::stop;
+    long left = length - 2;
+    while (left > 0) {
+        int kind = 0;
+        if (!in.byte(&kind)) return Step::stop;
+        if ((kind >> 4) > 1 || (kind & 15) > 3) return Step::stop;
+        int codes = 0;
+        for (int i = 0; i < 16; ++i) {
+            int count = 0;
+            if (!in.byte(&count)) return Step::stop;
+            codes += count;
+        }
+        if (codes > MAX_HUFFMAN_CODES) return Step::refuse;
+        if (!in.skip(codes)) return Step::stop;
+        left -= 17 + codes;
+    }
+    return left == 0 ? Step::go_on : Step::stop;
+}
+
+// Quantisation tables, likewise read by their precision.
+Step quantisation_tables(Reader& in)
+{
+    int length = 0;
+    if (!in.u16(&length)) return Step::stop;
+    long left = length - 2;
+    while (left > 0) {
+        int kind = 0;
+        if (!in.byte(&kind)) return Step::stop;
+        const int precision = kind >> 4;
+        if (precision > 1 || (kind & 15) > 3) return Step::stop;
+        const int size = precision == 0 ? 64 : 128;
+        if (!in.skip(size)) return Step::stop;
+        left -= 1 + size;
+    }
+    return left == 0 ? Step::go_on : Step::stop;
+}
+
+Step sized_segment(Reader& in)
+{
+    int length = 0;
+    if (!in.u16(&length) || length < 2) return Step::stop;
+    return in.skip(length - 2) ? Step::go_on : Step::stop;
+}
+
+bool is_frame(int marker)
+{
+    return marker == 0xC0 || marker == 0xC1 || marker == 0xC2;
+}
+
+} // namespace
+
+bool jpeg_markers_safe(std::FILE* stream)
+{
+    Reader in(stream);
+    int c = 0;
+    if (!in.byte(&c) || c != 0xFF) return true;
+    if (!marker_after_ff(in, &c) || c != 0xD8) return true;
+
+    bool framed = false;
+    int scans = 0;
+    int marker = 0;
+    bool have_marker = next_marker(in, &marker);
+    while (have_marker) {
+        Step step = Step::stop;
+        if (marker == 0xC4) {
+            step = huffman_tables(in);
+        } else if (marker == 0xDB) {
+            step = quantisation_tables(in);
+        } else if ((marker >= 0xE0 && marker <= 0xEF) || marker == 0xFE || marker == 0xDD) {
+            step = sized_segment(in);
+        } else if (is_frame(marker) && !framed) {
+            framed = true;
+            step = sized_segment(in);
+        } else if (marker == 0xDC && framed) {
+            step = sized_segment(in);
+        } else if (marker == 0xDA && framed) {
+            if (++scans > MAX_JPEG_SCANS) return false;
+            step = sized_segment(in);
+            if (step == Step::go_on) {
+                have_marker = marker_after_scan(in, &marker);
+                continue;
+            }
+        }
+        // Anything else (the end of the image, a second frame, a marker the
+        // decoder does not know) ends the decoder's reading too.
+        if (step == Step::refuse) return false;
+        if (step == Step::stop) return true;
+        have_marker = next_marker(in, &marker);
+    }
+    return true;
+}
