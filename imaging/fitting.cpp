@@ -2,6 +2,10 @@
 
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include <stb/stb_image_write.h>
 
 OutputStore output_store;
@@ -13,38 +17,94 @@ void store_reset()
 
 void store_write(void* context, void* data, int size)
 {
+    // The encoder hands over most of its output one byte a call, and keeps
+    // calling after an overflow, so the overflowed call returns first and a
+    // single byte is stored without a library call.
     OutputStore* store = static_cast<OutputStore*>(context);
-    if (store->count > MAX_JPEG_BYTES) return;
-    // Widened with its sign and read unsigned, a negative size exceeds any room.
-    const std::uint64_t length = static_cast<std::uint64_t>(static_cast<std::int64_t>(size));
-    if (length > MAX_JPEG_BYTES - store->count) {
+    const std::uint64_t count = store->count;
+    if (count > MAX_JPEG_BYTES) return;
+    // Read as 32 bits unsigned, a negative size exceeds any room; the sum
+    // cannot wrap.
+    const std::uint64_t end = count + static_cast<std::uint32_t>(size);
+    if (end > MAX_JPEG_BYTES) {
         store->count = STORE_CAPACITY;
         return;
     }
-    if (length != 0) std::memcpy(store->bytes + store->count, data, length);
-    store->count += length;
+    // The count is set first so that the copy is the last thing done: a
+    // tail call, with nothing to save around it.
+    store->count = end;
+    if (size == 1) {
+        store->bytes[count] = *static_cast<const std::uint8_t*>(data);
+    } else {
+        std::memcpy(store->bytes + count, data, end - count);
+    }
 }
 
 namespace {
 
-// One output row from source rows top and bottom (bottom == top when the
-// image has an odd height and this is its last row).
-void halve_row(std::uint8_t* out, const std::uint8_t* top, const std::uint8_t* bottom,
-               std::int32_t w, std::uint32_t rows)
+#if defined(__SSE2__)
+// Channel sums of the 2 x 2 block whose top-left pixel starts at top and at
+// bottom, plus 2 for rounding, in 16-bit lanes 0 to 2. Reads 8 bytes of each row.
+__m128i block_sums(const std::uint8_t* top, const std::uint8_t* bottom)
+{
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i t = _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(top)), zero);
+    const __m128i b = _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(bottom)), zero);
+    // Each column sum carries 1, so the block's sum carries 2.
+    const __m128i v = _mm_add_epi16(_mm_add_epi16(t, b), _mm_set1_epi16(1));
+    return _mm_add_epi16(v, _mm_srli_si128(v, 6));
+}
+#endif
+
+// One output row from two source rows. Output row 0 lies over source row 0;
+// there each group of output pixels is written after all its blocks are read,
+// and below the next unread byte, so one ascending pass serves every row.
+void halve_two_rows(std::uint8_t* out, const std::uint8_t* top, const std::uint8_t* bottom, std::int32_t w)
 {
     const std::int32_t pairs = w / 2;
-    for (std::int32_t x = 0; x < pairs; ++x, out += 3, top += 6, bottom += 6) {
+    std::int32_t x = 0;
+#if defined(__SSE2__)
+    // Four output pixels at a time, while a further pair follows, so that the
+    // 8-byte reads never pass the row's end.
+    const __m128i low3 = _mm_set1_epi64x(0x0000000000FFFFFFll);
+    const __m128i high3 = _mm_set1_epi64x(0x0000FFFFFF000000ll);
+    for (; x + 5 <= pairs; x += 4) {
+        const std::uint8_t* t = top + 6 * x;
+        const std::uint8_t* b = bottom + 6 * x;
+        const __m128i s01 = _mm_unpacklo_epi64(block_sums(t, b), block_sums(t + 6, b + 6));
+        const __m128i s23 = _mm_unpacklo_epi64(block_sums(t + 12, b + 12), block_sums(t + 18, b + 18));
+        // Bytes 4k..4k+2 hold output pixel k; byte 4k+3 is left over.
+        const __m128i quads = _mm_packus_epi16(_mm_srli_epi16(s01, 2), _mm_srli_epi16(s23, 2));
+        const __m128i halves =
+            _mm_or_si128(_mm_and_si128(quads, low3), _mm_and_si128(_mm_srli_epi64(quads, 8), high3));
+        const __m128i packed = _mm_or_si128(_mm_move_epi64(halves), _mm_slli_si128(_mm_srli_si128(halves, 8), 6));
+        std::uint8_t* o = out + 3 * x;
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(o), packed);
+        const std::int32_t last4 = _mm_cvtsi128_si32(_mm_srli_si128(packed, 8));
+        std::memcpy(o + 8, &last4, 4);
+    }
+#endif
+    for (; x < pairs; ++x) {
         for (int c = 0; c < 3; ++c) {
-            if (rows == 2) {
-                out[c] = static_cast<std::uint8_t>((top[c] + top[c + 3] + bottom[c] + bottom[c + 3] + 2u) / 4u);
-            } else {
-                out[c] = static_cast<std::uint8_t>((top[c] + top[c + 3] + 1u) / 2u);
-            }
+            const std::uint32_t sum = top[6 * x + c] + top[6 * x + c + 3] + bottom[6 * x + c] + bottom[6 * x + c + 3] + 2u;
+            out[3 * x + c] = static_cast<std::uint8_t>(sum >> 2);
         }
     }
     if (w % 2 == 0) return;
     for (int c = 0; c < 3; ++c) {
-        out[c] = rows == 2 ? static_cast<std::uint8_t>((top[c] + bottom[c] + 1u) / 2u) : top[c];
+        out[3 * pairs + c] = static_cast<std::uint8_t>((top[6 * pairs + c] + bottom[6 * pairs + c] + 1u) >> 1);
+    }
+}
+
+// The last output row of an image with an odd height: one source row.
+void halve_one_row(std::uint8_t* out, const std::uint8_t* top, std::int32_t w)
+{
+    const std::int32_t pairs = w / 2;
+    for (std::int32_t x = 0; x < pairs; ++x, out += 3, top += 6) {
+        for (int c = 0; c < 3; ++c) out[c] = static_cast<std::uint8_t>((top[c] + top[c + 3] + 1u) >> 1);
+    }
+    if (w % 2 != 0) {
+        for (int c = 0; c < 3; ++c) out[c] = top[c];
     }
 }
 
@@ -61,11 +121,15 @@ void halve_in_place(std::uint8_t* pixels, std::int32_t* width, std::int32_t* hei
     // Output row y' starts at y' * half_row_bytes, never after source row 2y',
     // and within the row each output pixel lies at or before its block's first
     // pixel, so writing as we go never destroys a byte still to be read.
-    for (std::int32_t y = 0; y < half_h; ++y) {
+    const std::int32_t full = h / 2;
+    for (std::int32_t y = 0; y < full; ++y) {
+        std::uint8_t* out = pixels + static_cast<std::size_t>(y) * half_row_bytes;
         const std::uint8_t* top = pixels + static_cast<std::size_t>(2 * y) * row_bytes;
-        const bool has_bottom = 2 * y + 1 < h;
-        const std::uint8_t* bottom = has_bottom ? top + row_bytes : top;
-        halve_row(pixels + static_cast<std::size_t>(y) * half_row_bytes, top, bottom, w, has_bottom ? 2 : 1);
+        halve_two_rows(out, top, top + row_bytes, w);
+    }
+    if (h % 2 != 0) {
+        halve_one_row(pixels + static_cast<std::size_t>(full) * half_row_bytes,
+                      pixels + static_cast<std::size_t>(2 * full) * row_bytes, w);
     }
     *width = half_w;
     *height = half_h;

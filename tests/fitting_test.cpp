@@ -28,6 +28,10 @@ TEST(StoreWrite, CountsPiecesAndSetsTheOverflowMark)
         {"full, then an empty piece", {999999, 0}, 999999},
         {"overflow, then a byte", {500000, 500000, 1}, 1000000},
         {"negative size", {10, -1}, 1000000},
+        {"most negative size", {-2147483647 - 1}, 1000000},
+        {"single bytes", {1, 1, 1}, 3},
+        {"a single byte fills the last place", {999998, 1}, 999999},
+        {"a single byte after the last place", {999998, 1, 1}, 1000000},
     };
     static std::uint8_t source[1000000];
     for (const Case& c : cases) {
@@ -45,11 +49,13 @@ TEST(StoreWrite, KeepsThePiecesInOrderAndNeverTouchesTheLastByte)
     std::uint8_t b[] = {4, 5};
     store_write(&output_store, a, 3);
     store_write(&output_store, b, 2);
-    ASSERT_EQ(output_store.count, 5u);
-    EXPECT_EQ(Bytes(output_store.bytes, output_store.bytes + 5), (Bytes{1, 2, 3, 4, 5}));
+    std::uint8_t c = 6;
+    store_write(&output_store, &c, 1);
+    ASSERT_EQ(output_store.count, 6u);
+    EXPECT_EQ(Bytes(output_store.bytes, output_store.bytes + 6), (Bytes{1, 2, 3, 4, 5, 6}));
     static std::uint8_t big[STORE_CAPACITY];
     std::memset(big, 0xEE, sizeof big);
-    store_write(&output_store, big, static_cast<int>(STORE_CAPACITY - 5));
+    store_write(&output_store, big, static_cast<int>(STORE_CAPACITY - 6));
     EXPECT_EQ(output_store.count, STORE_CAPACITY);
     EXPECT_EQ(output_store.bytes[STORE_CAPACITY - 1], 0x77);
     store_reset();
@@ -93,7 +99,7 @@ Bytes halve(Bytes pixels, int* w, int* h)
 TEST(HalveInPlace, MatchesASeparateBufferOnOddAndEvenSizes)
 {
     std::mt19937 random(7);
-    const int sizes[][2] = {{1, 1}, {2, 1}, {1, 2}, {2, 2}, {3, 3}, {5, 1}, {1, 5}, {7, 4}, {6, 5}, {33, 17}, {64, 63}};
+    const int sizes[][2] = {{1, 1}, {2, 1}, {1, 2}, {2, 2}, {3, 3}, {5, 1}, {1, 5}, {7, 4}, {6, 5}, {10, 2}, {11, 3}, {19, 4}, {26, 5}, {33, 17}, {64, 63}};
     for (const auto& size : sizes) {
         Bytes pixels(static_cast<std::size_t>(size[0]) * size[1] * 3);
         for (auto& b : pixels) b = static_cast<std::uint8_t>(random());

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 #include <stb/stb_image.h>
 
+#include <algorithm>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -77,6 +79,31 @@ TEST(Flatten, PacksInPlaceAndLeavesTheTail)
     flatten_onto_white(px, 3, 1);
     const std::uint8_t expected[] = {1, 2, 3, 4, 5, 6, 127, 127, 127, 0, 0, 128};
     EXPECT_EQ(std::vector<std::uint8_t>(px, px + 12), std::vector<std::uint8_t>(expected, expected + 12));
+}
+
+TEST(Flatten, OpaqueRunsAndMixedGroupsMatchPixelByPixel)
+{
+    // Opaque pixels take a packing path in groups; every group position of a
+    // translucent pixel, and every tail length, must give the single-pixel
+    // result and leave the bytes past the packed image alone.
+    std::mt19937 random(11);
+    for (int n = 1; n <= 52; ++n) {
+        for (int translucent_at = -1; translucent_at < n; ++translucent_at) {
+            std::vector<std::uint8_t> px(static_cast<std::size_t>(n) * 4);
+            for (auto& b : px) b = static_cast<std::uint8_t>(random());
+            for (int i = 0; i < n; ++i) px[4 * i + 3] = 255;
+            if (translucent_at >= 0) px[4 * translucent_at + 3] = static_cast<std::uint8_t>(random() % 255);
+            if (n > 20) px[4 * 17 + 3] = 0;
+            std::vector<std::uint8_t> expected = px;
+            for (int i = 0; i < n; ++i) {
+                std::uint8_t one[4] = {px[4 * i], px[4 * i + 1], px[4 * i + 2], px[4 * i + 3]};
+                flatten_onto_white(one, 1, 1);
+                std::copy(one, one + 3, expected.begin() + 3 * i);
+            }
+            flatten_onto_white(px.data(), n, 1);
+            ASSERT_EQ(px, expected) << "n=" << n << " translucent at " << translucent_at;
+        }
+    }
 }
 
 TEST(LoadSource, FImageComesBackFlattenedPixelForPixel)
