@@ -28,6 +28,7 @@
 namespace {
 
 constexpr DWORD WAIT_MS = 20000;
+constexpr DWORD OTHER_WINDOW_MS = 1500;
 constexpr int NAME_FIELD_ID = 0x47C;   // the ComboBoxEx32 around the name's Edit
 constexpr int FOLDER_LIST_ID = 0x471;  // the "look in" combo box
 constexpr int BOX_TEXT_ID = 0xFFFF;    // a message box's text
@@ -120,13 +121,23 @@ HWND need_child(int id, const wchar_t* class_name, const wchar_t* what)
 void wait_window(const std::wstring& title, DWORD limit)
 {
     DWORD start = GetTickCount();
+    HWND other = nullptr;
+    DWORD other_since = 0;
     for (;;) {
-        for (HWND window : program_windows()) {
+        std::vector<HWND> windows = program_windows();
+        for (HWND window : windows) {
             if (class_of(window) == L"#32770" && text_of(window) == title) {
                 current = window;
                 say(L"window \"" + title + L"\" after " + std::to_wstring(GetTickCount() - start) + L" ms");
                 return;
             }
+        }
+        // Another window that stays is the program's answer, not a passing one.
+        if (windows.empty() || windows.front() != other) {
+            other = windows.empty() ? nullptr : windows.front();
+            other_since = GetTickCount();
+        } else if (GetTickCount() - other_since > OTHER_WINDOW_MS) {
+            fail(L"window \"" + text_of(other) + L"\" instead of \"" + title + L"\"");
         }
         if (WaitForSingleObject(program.hProcess, 0) == WAIT_OBJECT_0) {
             DWORD status = 0;

@@ -1,0 +1,74 @@
+#!/usr/bin/env bash
+# One complete run of the program on a bundled sample photo, on a virtual
+# display, driven by the end-to-end robot: it picks the photo, names the copy
+# and closes the report. Leaves the copy and a picture of every dialog and
+# message box in one folder, and prints where.
+#
+# Usage: bash scripts/demo.sh        (PIXELZAUN_BUILD_DIR picks another build folder)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+build=${PIXELZAUN_BUILD_DIR:-build/windows}
+out=$root/$build/demo
+export WINEPREFIX=$root/$build/wineprefix-demo
+export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" WINEARCH=win64
+
+OPEN_TITLE='Pixelzaun · Foto auswählen'
+SAVE_TITLE='Pixelzaun · Neue JPEG-Kopie speichern'
+
+# The part that runs on the virtual display: the robot asks for each picture
+# with a line "shot NAME WIDTHxHEIGHT+X+Y" and goes on once the file exists.
+if [ "${1:-}" = --on-display ]; then
+    wineserver -p
+    status=0
+    wine "$build/tests/e2e/e2e_robot.exe" "Z:${root//\//\\}\\$build\\app\\pixelzaun.exe" 'T:\robot-steps.txt' 'T:\' \
+        2>"$out/wine.err" </dev/null |
+        while IFS= read -r line; do
+            line=${line%$'\r'}
+            echo "  robot: $line"
+            if [[ $line == shot\ * ]]; then
+                read -r _ name geometry <<<"$line"
+                import -window root -crop "$geometry" +repage "$out/.$name.png"
+                mv "$out/.$name.png" "$out/$name.png"
+            fi
+        done || status=$?
+    wineserver -k || true
+    exit $status
+fi
+
+bash scripts/setup.sh
+cmake --preset windows -B "$build" >/dev/null
+cmake --build "$build" -j"$(nproc)" --target pixelzaun e2e_robot >/dev/null
+
+# A prefix of its own that draws with the X11 driver; windows stay unmanaged,
+# as there is no window manager on the virtual display.
+cmake/wine-prefix.sh
+wine reg delete 'HKCU\Software\Wine\Drivers' /v Graphics /f >/dev/null 2>&1 || true
+wineserver -k || true
+wineserver -w
+
+rm -rf "$out"
+mkdir -p "$out"
+cp tests/data/jpeg/Landscape_1.jpg "$out/Wasserfall.jpg"
+ln -sfn "$out" "$WINEPREFIX/dosdevices/t:"
+cat >"$out/robot-steps.txt" <<EOF
+window $OPEN_TITLE
+shot 1-open-dialog
+type T:\\Wasserfall.jpg
+shot 2-open-dialog-photo-chosen
+ok
+window $SAVE_TITLE
+shot 3-save-dialog
+type T:\\Wasserfall unter 1 MB.jpg
+ok
+window TALVERO Pixelzaun
+shot 4-saved-report
+text
+ok
+exit 0
+EOF
+
+xvfb-run -a -s "-screen 0 1024x768x24" bash "$0" --on-display
+rm -f "$out/robot-steps.txt" "$out/wine.err"
+echo "Demo done. The copy and the pictures are in $out:"
+ls -l "$out"
