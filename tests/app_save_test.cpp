@@ -159,41 +159,4 @@ TEST_F(SaveTest, SavedAfterARefusalReportsTheWrittenCount)
     EXPECT_EQ(report.owner, nullptr);
 }
 
-struct FailedSaveRow {
-    const char* name;
-    FakeScript script;
-    std::vector<CallKind> file_calls;
-};
-
-TEST_F(SaveTest, FailedWriteOrFlushRemovesTheFileThenReportsOnce)
-{
-    std::vector<FailedSaveRow> rows = {
-        {"write fails", {}, {CALL_CREATE_FILE, CALL_WRITE_FILE, CALL_CLOSE_HANDLE, CALL_DELETE_FILE}},
-        {"short write", {}, {CALL_CREATE_FILE, CALL_WRITE_FILE, CALL_CLOSE_HANDLE, CALL_DELETE_FILE}},
-        {"flush fails",
-         {},
-         {CALL_CREATE_FILE, CALL_WRITE_FILE, CALL_FLUSH_FILE, CALL_CLOSE_HANDLE, CALL_DELETE_FILE}},
-    };
-    rows[0].script.write_answers = {{FALSE, 0}};
-    rows[1].script.write_answers = {{TRUE, 4095}};
-    rows[2].script.flush_answers = {FALSE};
-    for (FailedSaveRow& row : rows) {
-        SCOPED_TRACE(row.name);
-        fake_reset();
-        fake_script = row.script;
-        // More names are at hand, but the dialog must not come back.
-        fake_script.save_answers = {{true, L"C:\\neu.jpg"}, {true, L"C:\\noch.jpg"}};
-        EXPECT_EQ(save_result(path), 1);
-        std::vector<CallKind> expected = {CALL_SAVE_DIALOG};
-        expected.insert(expected.end(), row.file_calls.begin(), row.file_calls.end());
-        expected.push_back(CALL_MESSAGE_BOX);
-        ASSERT_EQ(fake_call_kinds(), expected);
-        const RecordedCall& box = fake_calls.back();
-        EXPECT_EQ(box.text, L"Speichern fehlgeschlagen.");
-        EXPECT_EQ(box.caption, L"Pixelzaun");
-        EXPECT_EQ(box.type, 0x10u);
-        EXPECT_EQ(fake_calls[fake_calls.size() - 2].path, L"C:\\neu.jpg");
-    }
-}
-
 } // namespace
