@@ -20,8 +20,10 @@ SAVE_TITLE='Pixelzaun · Neue JPEG-Kopie speichern'
 # with a line "shot NAME WIDTHxHEIGHT+X+Y" and goes on once the file exists.
 if [ "${1:-}" = --on-display ]; then
     wineserver -p
+    # The open dialog starts in the current folder: the one with the photo.
+    cd "$out"
     status=0
-    wine "$build/tests/e2e/e2e_robot.exe" "Z:${root//\//\\}\\$build\\app\\pixelzaun.exe" 'T:\robot-steps.txt' 'T:\' \
+    wine "$root/$build/tests/e2e/e2e_robot.exe" "Z:${root//\//\\}\\$build\\app\\pixelzaun.exe" 'T:\robot-steps.txt' 'T:\' \
         2>"$out/wine.err" </dev/null |
         while IFS= read -r line; do
             line=${line%$'\r'}
