@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Sets up the machine, builds both presets and runs every test.
+# Sets up the machine, builds both presets and runs every test, then the
+# sanitizer build and a short fuzzing run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -10,4 +11,10 @@ for preset in linux windows; do
     cmake --build --preset "$preset" -j"$(nproc)"
     ctest --preset "$preset" || status=1
 done
+# The hostile-input regression set under AddressSanitizer and UBSan, then a
+# one-minute fuzzing run from the small seeds.
+cmake --preset linux-asan >/dev/null
+cmake --build --preset linux-asan -j"$(nproc)"
+ctest --preset linux-asan || status=1
+FUZZ_SEEDS=fuzz/seeds bash fuzz/run_campaign.sh 60 || status=1
 exit $status
