@@ -20,6 +20,7 @@
 // makes the robot's own status 1.
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cwchar>
 #include <string>
@@ -198,21 +199,22 @@ void take_shot(const std::wstring& name)
 
 std::vector<std::wstring> read_steps(const wchar_t* path)
 {
-    std::vector<std::wstring> steps;
-    FILE* file = _wfopen(path, L"rb");
-    if (!file) return steps;
-    char line[2048];
-    while (std::fgets(line, sizeof line, file)) {
-        std::string bytes(line);
-        while (!bytes.empty() && (bytes.back() == '\n' || bytes.back() == '\r')) bytes.pop_back();
-        if (bytes.empty()) continue;
-        std::wstring wide(bytes.size(), L'\0');
-        int n = MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), wide.data(),
-                                    static_cast<int>(wide.size()));
-        wide.resize(static_cast<std::size_t>(n));
-        steps.push_back(wide);
+    std::string bytes;
+    if (FILE* file = _wfopen(path, L"rb")) {
+        char chunk[4096];
+        for (std::size_t n; (n = std::fread(chunk, 1, sizeof chunk, file)) > 0;) bytes.append(chunk, n);
+        std::fclose(file);
     }
-    std::fclose(file);
+    std::wstring all(bytes.size(), L'\0');
+    all.resize(static_cast<std::size_t>(MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()),
+                                                            all.data(), static_cast<int>(all.size()))));
+    std::vector<std::wstring> steps;
+    for (std::size_t at = 0, end; at < all.size(); at = end + 1) {
+        end = std::min(all.find(L'\n', at), all.size());
+        std::wstring line = all.substr(at, end - at);
+        if (!line.empty() && line.back() == L'\r') line.pop_back();
+        if (!line.empty()) steps.push_back(line);
+    }
     return steps;
 }
 
@@ -226,7 +228,11 @@ void run_step(const std::wstring& verb, const std::wstring& arg, DWORD& limit)
     } else if (verb == L"type") {
         HWND edit = child_with(need_child(NAME_FIELD_ID, L"ComboBoxEx32", L"file-name field"), -1, L"Edit");
         if (!edit) fail(L"no Edit in the file-name field");
-        SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(arg.c_str()));
+        DWORD_PTR ignored = 0;
+        if (!SendMessageTimeoutW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(arg.c_str()), SMTO_ABORTIFHUNG, 2000,
+                                 &ignored)) {
+            fail(L"could not type into the file-name field");
+        }
     } else if (verb == L"name" || verb == L"folder") {
         bool name = verb == L"name";
         std::wstring seen = text_of(need_child(name ? NAME_FIELD_ID : FOLDER_LIST_ID, nullptr, verb.c_str()));

@@ -34,7 +34,8 @@ cleanup() {
     rm -rf "$work"
 }
 trap cleanup EXIT
-"$here/../../cmake/wine-prefix.sh"
+# Under CTest the wine fixture has made the prefix and started its server.
+[ -f "$WINEPREFIX/.pixelzaun-ready" ] || "$here/../../cmake/wine-prefix.sh"
 ln -sfn "$drive" "$WINEPREFIX/dosdevices/t:"
 
 fail() { echo "FAILED: $*"; exit 1; }
