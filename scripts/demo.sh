@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # One complete run of the program on a bundled sample photo, on a virtual
-# display, driven by the end-to-end robot: it picks the photo, names the copy
-# and closes the report. Leaves the copy and a picture of every dialog and
+# display, driven by the end-to-end robot: it picks the photo, first names
+# the photo itself as the copy (refused: a taken name), then a free name, and
+# closes the report. Leaves the copy and a picture of every dialog and
 # message box in one folder, and prints where.
 #
 # Usage: bash scripts/demo.sh        (PIXELZAUN_BUILD_DIR picks another build folder)
@@ -61,10 +62,18 @@ shot 2-open-dialog-photo-chosen
 ok
 window $SAVE_TITLE
 shot 3-save-dialog
+type T:\\Wasserfall.jpg
+shot 4-save-dialog-name-taken
+ok
+window Pixelzaun
+shot 5-pick-free-name
+ok
+window $SAVE_TITLE
+shot 6-save-dialog-again
 type T:\\Wasserfall unter 1 MB.jpg
 ok
 window TALVERO Pixelzaun
-shot 4-saved-report
+shot 7-saved-report
 text
 ok
 exit 0
