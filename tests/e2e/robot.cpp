@@ -5,7 +5,7 @@
 //
 // Usage: robot PROGRAM.exe STEPS.txt [SHOTS_FOLDER]
 // STEPS.txt holds one step a line, UTF-8: "verb argument".
-//   lock PATH      hold PATH open with share mode 0 until the robot ends
+//   lock PATH      (first lines only) hold PATH open with share mode 0 throughout
 //   within MS      the next window must appear within MS milliseconds
 //   window TITLE   wait for the program's dialog or box titled TITLE
 //   type TEXT      put TEXT into the current dialog's file-name field
