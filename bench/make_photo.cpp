@@ -2,7 +2,8 @@
 // frame, edges and texture of several sizes, and sensor grain, so that it
 // compresses about as a camera photo does. Deterministic for a given seed.
 //
-//   make_photo OUT.jpg WIDTH HEIGHT            baseline JPEG, quality 92
+//   make_photo OUT.jpg WIDTH HEIGHT            baseline JPEG, quality 90, chroma
+//                                               subsampled 2 x 2 as cameras do
 //   make_photo OUT.png WIDTH HEIGHT --alpha    8-bit RGBA PNG with soft
 //                                               transparent corners and holes
 #include <cmath>
@@ -114,7 +115,8 @@ int main(int argc, char** argv)
         stbi_write_png_compression_level = 6;
         ok = stbi_write_png_to_func(write_to_file, file, width, height, 4, pixels.data(), width * 4);
     } else {
-        ok = stbi_write_jpg_to_func(write_to_file, file, width, height, 3, pixels.data(), 92);
+        // The encoder subsamples chroma at quality 90 and below only.
+        ok = stbi_write_jpg_to_func(write_to_file, file, width, height, 3, pixels.data(), 90);
     }
     if (std::fclose(file) != 0 || ok == 0) {
         std::fprintf(stderr, "make_photo: writing %s failed\n", out.c_str());
