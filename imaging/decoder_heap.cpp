@@ -1,36 +1,36 @@
 #include "decoder_heap.h"
 
 #include <algorithm>
-#include <atomic>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
 
 namespace {
 
-std::atomic<std::size_t> largest_request{0};
-std::atomic<std::size_t> block_limit{DECODER_MAX_BLOCK};
+// The decoder runs on the program's one thread, so plain variables do.
+std::size_t largest_request = 0;
+std::size_t block_limit = DECODER_MAX_BLOCK;
 
 void note_request(std::size_t size)
 {
-    std::size_t seen = largest_request.load(std::memory_order_relaxed);
-    while (size > seen && !largest_request.compare_exchange_weak(seen, size, std::memory_order_relaxed)) {
-    }
+    largest_request = std::max(largest_request, size);
 }
 
 } // namespace
 
-DecoderBudget::DecoderBudget(int width, int height)
-    : previous_(block_limit.exchange(std::min(DECODER_MAX_BLOCK, largest_block(width, height))))
+std::size_t decoder_budget_begin(int width, int height)
 {
+    const std::size_t previous = block_limit;
+    block_limit = std::min(DECODER_MAX_BLOCK, decoder_budget_for(width, height));
+    return previous;
 }
 
-DecoderBudget::~DecoderBudget()
+void decoder_budget_end(std::size_t previous_limit)
 {
-    block_limit.store(previous_);
+    block_limit = previous_limit;
 }
 
-std::size_t DecoderBudget::largest_block(int width, int height)
+std::size_t decoder_budget_for(int width, int height)
 {
     const std::uint64_t w = width > 0 ? static_cast<std::uint64_t>(width) : 0;
     const std::uint64_t h = height > 0 ? static_cast<std::uint64_t>(height) : 0;
@@ -42,7 +42,7 @@ std::size_t DecoderBudget::largest_block(int width, int height)
 void* decoder_malloc(std::size_t size)
 {
     note_request(size);
-    if (size > block_limit.load(std::memory_order_relaxed)) return nullptr;
+    if (size > block_limit) return nullptr;
     return std::calloc(1, size == 0 ? 1 : size);
 }
 
@@ -51,7 +51,7 @@ void* decoder_realloc(void* block, std::size_t old_size, std::size_t new_size)
     if (block == nullptr) return decoder_malloc(new_size);
     note_request(new_size);
     // The old block stays the caller's, who frees it after a refusal.
-    if (new_size > block_limit.load(std::memory_order_relaxed)) return nullptr;
+    if (new_size > block_limit) return nullptr;
     unsigned char* grown = static_cast<unsigned char*>(std::realloc(block, new_size == 0 ? 1 : new_size));
     if (grown == nullptr) return nullptr;
     // realloc keeps the old bytes but leaves the new tail as the heap had it.
@@ -66,10 +66,10 @@ void decoder_free(void* block)
 
 std::size_t decoder_largest_request()
 {
-    return largest_request.load(std::memory_order_relaxed);
+    return largest_request;
 }
 
 void decoder_reset_largest_request()
 {
-    largest_request.store(0, std::memory_order_relaxed);
+    largest_request = 0;
 }

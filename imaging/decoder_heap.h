@@ -16,25 +16,19 @@
 // 2 x (8 x 36,000,000 + 32,768). The cap leaves about 4 % above that.
 constexpr std::size_t DECODER_MAX_BLOCK = 600000000;
 
-// While one lives, blocks are further limited to what an image of the given
+// While a budget is set, blocks are further limited to what an image of the given
 // size can need: the inflate and IDAT buffers of an interlaced 16-bit RGBA PNG
 // (twice 8 bytes a pixel and one filter byte a row, as the buffers double),
 // or a JPEG's component planes padded to whole blocks of up to 32 x 32 pixels,
 // with 1 MiB to spare for tables and small images. A one-pixel PNG whose data
 // inflates to gigabytes is then refused at about 1 MiB instead of 600 MB.
-class DecoderBudget {
-public:
-    DecoderBudget(int width, int height);
-    ~DecoderBudget();
-    DecoderBudget(const DecoderBudget&) = delete;
-    DecoderBudget& operator=(const DecoderBudget&) = delete;
+// The largest block allowed for a width x height image.
+std::size_t decoder_budget_for(int width, int height);
 
-    // The largest block allowed for a width x height image.
-    static std::size_t largest_block(int width, int height);
-
-private:
-    std::size_t previous_;
-};
+// Limits blocks to the budget of a width x height image until
+// decoder_budget_end is given the limit this returns.
+std::size_t decoder_budget_begin(int width, int height);
+void decoder_budget_end(std::size_t previous_limit);
 
 void* decoder_malloc(std::size_t size);
 void* decoder_realloc(void* block, std::size_t old_size, std::size_t new_size);

@@ -25,11 +25,9 @@ bool load_source(std::FILE* stream, std::uint8_t** pixels, std::int32_t* width, 
     if (static_cast<std::uint64_t>(w) * static_cast<std::uint64_t>(h) > MAX_SOURCE_PIXELS) return false;
 
     std::rewind(stream);
-    stbi_uc* decoded = nullptr;
-    {
-        const DecoderBudget budget(w, h);
-        decoded = stbi_load_from_file(stream, &w, &h, &channels, 4);
-    }
+    const std::size_t previous_limit = decoder_budget_begin(w, h);
+    stbi_uc* decoded = stbi_load_from_file(stream, &w, &h, &channels, 4);
+    decoder_budget_end(previous_limit);
     if (decoded == nullptr) return false;
 
     flatten_onto_white(decoded, w, h);

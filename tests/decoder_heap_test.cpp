@@ -73,24 +73,23 @@ TEST(DecoderHeap, GreedyPngsAreRefusedAtTheCap)
         std::int32_t w = 0;
         std::int32_t h = 0;
         EXPECT_FALSE(load_source(file.stream(), &pixels, &w, &h)) << name;
-        EXPECT_GT(decoder_largest_request(), DecoderBudget::largest_block(declared_w, declared_h)) << name;
+        EXPECT_GT(decoder_largest_request(), decoder_budget_for(declared_w, declared_h)) << name;
     }
     // The bomb, last, is refused at its 2 MB of compressed data, long before
     // the inflated gigabytes.
     EXPECT_LT(decoder_largest_request(), std::size_t{4} << 20);
 }
 
-TEST(DecoderHeap, BudgetLimitsBlocksToTheImageAndEndsWithItsScope)
+TEST(DecoderHeap, BudgetLimitsBlocksToTheImageUntilItEnds)
 {
-    const std::size_t small = DecoderBudget::largest_block(1, 1);
+    const std::size_t small = decoder_budget_for(1, 1);
     EXPECT_LT(small, std::size_t{2} << 20);
-    {
-        const DecoderBudget budget(1, 1);
-        EXPECT_EQ(decoder_malloc(small + 1), nullptr);
-        void* block = decoder_malloc(small);
-        EXPECT_NE(block, nullptr);
-        decoder_free(block);
-    }
+    const std::size_t previous_limit = decoder_budget_begin(1, 1);
+    EXPECT_EQ(decoder_malloc(small + 1), nullptr);
+    void* small_block = decoder_malloc(small);
+    EXPECT_NE(small_block, nullptr);
+    decoder_free(small_block);
+    decoder_budget_end(previous_limit);
     void* block = decoder_malloc(small + 1);
     EXPECT_NE(block, nullptr);
     decoder_free(block);
@@ -107,11 +106,11 @@ TEST(DecoderHeap, BudgetCoversTheMeasuredLargestLegitimateBlocks)
     };
     const Measured measured[] = {{6000, 6000, 576012000}, {1125, 32000, 576064000}};
     for (const Measured& m : measured) {
-        EXPECT_GE(DecoderBudget::largest_block(m.width, m.height), m.largest) << m.width << "x" << m.height;
-        EXPECT_LE(DecoderBudget::largest_block(m.width, m.height), DECODER_MAX_BLOCK);
+        EXPECT_GE(decoder_budget_for(m.width, m.height), m.largest) << m.width << "x" << m.height;
+        EXPECT_LE(decoder_budget_for(m.width, m.height), DECODER_MAX_BLOCK);
     }
     // Stored 8-bit RGBA needs 4 bytes a pixel and a row byte, doubled at most.
-    EXPECT_GE(DecoderBudget::largest_block(1, 32768), 2u * (4u * 32768u + 32768u));
+    EXPECT_GE(decoder_budget_for(1, 32768), 2u * (4u * 32768u + 32768u));
 }
 
 } // namespace
