@@ -7,50 +7,46 @@ namespace {
 
 // Buffered byte reader; at the end of the stream every read fails and the
 // walk stops, as the decoder's reading does.
-class Reader {
-public:
-    explicit Reader(std::FILE* stream) : stream_(stream) {}
-
-    bool byte(int* out)
-    {
-        if (next_ == end_ && !refill()) return false;
-        *out = buffer_[next_++];
-        return true;
-    }
-
-    bool u16(int* out)
-    {
-        int hi = 0;
-        int lo = 0;
-        if (!byte(&hi) || !byte(&lo)) return false;
-        *out = hi << 8 | lo;
-        return true;
-    }
-
-    bool skip(long count)
-    {
-        while (count > 0) {
-            if (next_ == end_ && !refill()) return false;
-            const std::size_t step = std::min(end_ - next_, static_cast<std::size_t>(count));
-            next_ += step;
-            count -= static_cast<long>(step);
-        }
-        return true;
-    }
-
-private:
-    bool refill()
-    {
-        next_ = 0;
-        end_ = std::fread(buffer_, 1, sizeof buffer_, stream_);
-        return end_ > 0;
-    }
-
-    std::FILE* stream_;
-    unsigned char buffer_[65536];
-    std::size_t next_ = 0;
-    std::size_t end_ = 0;
+struct Reader {
+    std::FILE* stream;
+    std::size_t next;
+    std::size_t end;
+    unsigned char buffer[65536];
 };
+
+bool refill(Reader& in)
+{
+    in.next = 0;
+    in.end = std::fread(in.buffer, 1, sizeof in.buffer, in.stream);
+    return in.end > 0;
+}
+
+bool read_byte(Reader& in, int* out)
+{
+    if (in.next == in.end && !refill(in)) return false;
+    *out = in.buffer[in.next++];
+    return true;
+}
+
+bool read_u16(Reader& in, int* out)
+{
+    int hi = 0;
+    int lo = 0;
+    if (!read_byte(in, &hi) || !read_byte(in, &lo)) return false;
+    *out = hi << 8 | lo;
+    return true;
+}
+
+bool skip_bytes(Reader& in, long count)
+{
+    while (count > 0) {
+        if (in.next == in.end && !refill(in)) return false;
+        const std::size_t step = std::min(in.end - in.next, static_cast<std::size_t>(count));
+        in.next += step;
+        count -= static_cast<long>(step);
+    }
+    return true;
+}
 
 enum class Step { go_on, stop, refuse };
 
@@ -59,7 +55,7 @@ bool marker_after_ff(Reader& in, int* marker)
 {
     int c = 0xFF;
     while (c == 0xFF) {
-        if (!in.byte(&c)) return false;
+        if (!read_byte(in, &c)) return false;
     }
     *marker = c;
     return true;
@@ -71,7 +67,7 @@ bool next_marker(Reader& in, int* marker)
 {
     int c = 0;
     do {
-        if (!in.byte(&c)) return false;
+        if (!read_byte(in, &c)) return false;
     } while (c != 0xFF);
     return marker_after_ff(in, marker);
 }
@@ -95,22 +91,22 @@ bool marker_after_scan(Reader& in, int* marker)
 Step huffman_tables(Reader& in)
 {
     int length = 0;
-    if (!in.u16(&length)) return Step::stop;
+    if (!read_u16(in, &length)) return Step::stop;
     long left = length - 2;
     while (left > 0) {
         int kind = 0;
-        if (!in.byte(&kind)) return Step::stop;
+        if (!read_byte(in, &kind)) return Step::stop;
         if ((kind >> 4) > 1 || (kind & 15) > 3) return Step::stop;
         // At the end of the file the decoder reads zeros and goes on, so
         // counts cut short by the end still add up to what it will store.
         int codes = 0;
         for (int i = 0; i < 16; ++i) {
             int count = 0;
-            in.byte(&count);
+            read_byte(in, &count);
             codes += count;
         }
         if (codes > MAX_HUFFMAN_CODES) return Step::refuse;
-        if (!in.skip(codes)) return Step::stop;
+        if (!skip_bytes(in, codes)) return Step::stop;
         left -= 17 + codes;
     }
     return left == 0 ? Step::go_on : Step::stop;
@@ -120,15 +116,15 @@ Step huffman_tables(Reader& in)
 Step quantisation_tables(Reader& in)
 {
     int length = 0;
-    if (!in.u16(&length)) return Step::stop;
+    if (!read_u16(in, &length)) return Step::stop;
     long left = length - 2;
     while (left > 0) {
         int kind = 0;
-        if (!in.byte(&kind)) return Step::stop;
+        if (!read_byte(in, &kind)) return Step::stop;
         const int precision = kind >> 4;
         if (precision > 1 || (kind & 15) > 3) return Step::stop;
         const int size = precision == 0 ? 64 : 128;
-        if (!in.skip(size)) return Step::stop;
+        if (!skip_bytes(in, size)) return Step::stop;
         left -= 1 + size;
     }
     return left == 0 ? Step::go_on : Step::stop;
@@ -137,8 +133,8 @@ Step quantisation_tables(Reader& in)
 Step sized_segment(Reader& in)
 {
     int length = 0;
-    if (!in.u16(&length) || length < 2) return Step::stop;
-    return in.skip(length - 2) ? Step::go_on : Step::stop;
+    if (!read_u16(in, &length) || length < 2) return Step::stop;
+    return skip_bytes(in, length - 2) ? Step::go_on : Step::stop;
 }
 
 bool is_frame(int marker)
@@ -150,9 +146,12 @@ bool is_frame(int marker)
 
 bool jpeg_markers_safe(std::FILE* stream)
 {
-    Reader in(stream);
+    Reader in;
+    in.stream = stream;
+    in.next = 0;
+    in.end = 0;
     int c = 0;
-    if (!in.byte(&c) || c != 0xFF) return true;
+    if (!read_byte(in, &c) || c != 0xFF) return true;
     if (!marker_after_ff(in, &c) || c != 0xD8) return true;
 
     bool framed = false;

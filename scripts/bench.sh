@@ -31,8 +31,8 @@ FILES=(
     "photo-36mp.jpg 7344 4896"
     "photo-24mp-rgba.png 6000 4000 --alpha"
 )
-for spec in "${FILES[@]}"; do
-    read -r name w h flag <<<"$spec"
+for entry in "${FILES[@]}"; do
+    read -r name w h flag <<<"$entry"
     [ -s "$IMAGES/$name" ] && [ "$IMAGES/$name" -nt bench/make_photo.cpp ] ||
         "$BUILD/bench/make_photo" "$IMAGES/$name" "$w" "$h" ${flag:+"$flag"}
 done
@@ -72,8 +72,8 @@ echo "runs: $RUNS of each per file, alternating; times are medians of whole-proc
 echo
 echo "| file | pipeline ms | ImageMagick ms | ratio | pipeline peak MiB | ImageMagick peak MiB | pipeline out | ImageMagick out |"
 echo "| --- | ---: | ---: | ---: | ---: | ---: | --- | --- |"
-for spec in "${FILES[@]}"; do
-    read -r name _ <<<"$spec"
+for entry in "${FILES[@]}"; do
+    read -r name _ <<<"$entry"
     src=$IMAGES/$name
     a_log=$OUT/$name.core.txt
     b_log=$OUT/$name.im.txt
