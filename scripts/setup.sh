@@ -4,7 +4,7 @@
 set -euo pipefail
 
 PACKAGES=(
-    cmake make g++ clang libclang-rt-14-dev
+    cmake make patch g++ clang libclang-rt-14-dev valgrind
     g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
     wine wine64 fonts-wine xvfb x11-apps imagemagick
     libstb-dev googletest

@@ -128,3 +128,11 @@ void poison_freed_heap(std::uint8_t pattern)
     }
     for (void* block : blocks) std::free(block);
 }
+
+// Not inlined, so that its frame lies where the caller's next callee's frames
+// will; volatile, so that the stores are not dropped as dead.
+__attribute__((noinline)) void poison_stack(std::uint8_t pattern)
+{
+    volatile std::uint8_t area[256 * 1024];
+    for (std::size_t i = 0; i < sizeof area; ++i) area[i] = pattern;
+}

@@ -44,3 +44,8 @@ private:
 // and otherwise churns the heap with blocks of that byte, so that code which
 // reads memory it never wrote sees the pattern.
 void poison_freed_heap(std::uint8_t pattern);
+
+// Fills the next stretch of stack below the caller's frame with the given
+// byte, so that a function called next which reads stack memory it never
+// wrote sees the pattern.
+void poison_stack(std::uint8_t pattern);

@@ -1,0 +1,36 @@
+# Copies Debian's stb headers into OUT and applies the patches listed in
+# PATCHES/series to the copy, in order. The installed headers are never
+# changed. A patch that no longer applies exactly stops the build here rather
+# than letting it go on with an unpatched decoder.
+#   cmake -DSOURCE=/usr/include/stb -DPATCHES=dir -DOUT=dir -P apply_patches.cmake
+foreach(var SOURCE PATCHES OUT)
+    if(NOT DEFINED ${var})
+        message(FATAL_ERROR "apply_patches.cmake needs -D${var}=...")
+    endif()
+endforeach()
+
+find_program(PATCH_PROGRAM patch)
+if(NOT PATCH_PROGRAM)
+    message(FATAL_ERROR "the program 'patch' is missing: run scripts/setup.sh")
+endif()
+
+set(work ${OUT}.new)
+file(REMOVE_RECURSE ${work})
+file(MAKE_DIRECTORY ${work})
+file(COPY ${SOURCE}/stb_image.h ${SOURCE}/stb_image_write.h DESTINATION ${work})
+
+file(STRINGS ${PATCHES}/series names REGEX "^[^#]")
+foreach(name IN LISTS names)
+    execute_process(
+        COMMAND ${PATCH_PROGRAM} -p1 --forward --batch --fuzz=0 --no-backup-if-mismatch -r - -i ${PATCHES}/${name}
+        WORKING_DIRECTORY ${work}
+        RESULT_VARIABLE status
+        OUTPUT_VARIABLE output
+        ERROR_VARIABLE output)
+    if(NOT status EQUAL 0)
+        message(FATAL_ERROR "decoder patch ${name} no longer applies to ${SOURCE}/stb_image.h:\n${output}")
+    endif()
+endforeach()
+
+file(REMOVE_RECURSE ${OUT})
+file(RENAME ${work} ${OUT})
