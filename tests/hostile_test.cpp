@@ -144,6 +144,20 @@ TEST(Hostile, RealJpegsKeepTheirOutcome)
     }
 }
 
+// The marker walk keeps these from load_source's probe; the decoder's own
+// probe must refuse them as well, without writing past its Huffman tables.
+TEST(Hostile, DecodersOwnProbeRefusesHuffmanTablesOfMoreThan256Codes)
+{
+    for (const char* name : {"jpeg_dht_257_codes_before_frame_probe_writes_past_table.jpg",
+                             "fuzz_dht_counts_cut_by_end_of_file_ubsan_index_257.jpg"}) {
+        TempFile file(read_file(data_path(std::string("hostile/") + name)));
+        int w = 0;
+        int h = 0;
+        int channels = 0;
+        EXPECT_EQ(stbi_info_from_file(file.stream(), &w, &h, &channels), 0) << name;
+    }
+}
+
 // data/plain_decoder_pixels.txt holds, for every valid PngSuite and JPEG test
 // file, the size and pixel hash that Debian's unpatched library gives
 // (plain_decoder_hashes.cpp); the patches and guards must not change them.
