@@ -3,9 +3,10 @@
 # imports from KERNEL32, USER32, COMDLG32, the C runtime msvcrt.dll and
 # ADVAPI32 (which seeds the stack protector's canary) only, carries no
 # resources (no icon, version information or manifest), has ASLR with 64-bit
-# entropy, DEP and the stack protector, the library unit's code included, and
-# holds neither a time stamp nor a path of the folders it was built from.
-# Usage: app_exe_check.sh OBJDUMP PROGRAM.exe LIBRARY_UNIT.a SOURCE_DIR BUILD_DIR
+# entropy, DEP and the stack protector, the decoder's and encoder's unit
+# included, and holds neither a time stamp nor a path of the folders it was
+# built from.
+# Usage: app_exe_check.sh OBJDUMP PROGRAM.exe LIBSTB_LIBRARIES.a SOURCE_DIR BUILD_DIR
 set -eu
 objdump=$1
 exe=$2
@@ -62,7 +63,7 @@ if ! printf '%s\n' "$headers" | grep -Eq '[[:space:]]CryptGenRandom$'; then
 fi
 # The decoder and encoder, which read the files, must be protected themselves.
 if ! "$objdump" -t "$library" | awk '/file format/ {unit = $1} unit ~ /stb_libraries/ && /\(sec  0\).* __stack_chk_fail$/ {found = 1} END {exit !found}'; then
-    echo "the library unit in $library is built without the stack protector"
+    echo "the decoder's unit in $library is built without the stack protector"
     fail=1
 fi
 
@@ -83,5 +84,5 @@ for dir in "$source_dir" "$build_dir"; do
 done
 
 [ $fail -eq 0 ] && echo "$exe: GUI subsystem, imports $dlls no resources, ASLR (high entropy), DEP," \
-    "stack protector (library unit included), no time stamp, no build path"
+    "stack protector (decoder included), no time stamp, no build path"
 exit $fail

@@ -1,8 +1,7 @@
-// The exact bytes of fitted JPEGs. The decoder and encoder are compiled by
-// another compiler than the rest of the program and with flags of their own;
-// a compiler or flag change that alters a single output byte fails here
-// instead of drifting unnoticed. The hashes are those of the outputs of the
-// g++ -O3 build, natively and for Windows alike.
+// The exact bytes of fitted JPEGs. They depend on how the decoder and encoder
+// are compiled (compiler, version, flags); a change that alters a single
+// output byte fails here instead of drifting unnoticed. The hashes are those
+// of the g++ -O3 build's outputs, natively and for Windows alike.
 #include <gtest/gtest.h>
 
 #include <cstdio>
