@@ -12,7 +12,7 @@ root=$PWD
 build=${PIXELZAUN_BUILD_DIR:-build/windows}
 out=$root/$build/demo
 export WINEPREFIX=$root/$build/wineprefix-demo
-export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" WINEARCH=win64
+. cmake/wine-env.sh
 
 OPEN_TITLE='Pixelzaun · Foto auswählen'
 SAVE_TITLE='Pixelzaun · Neue JPEG-Kopie speichern'

@@ -11,8 +11,8 @@ scenario=$1
 robot=$(realpath "$2")
 program=$(realpath "$3")
 : "${WINEPREFIX:?}"
-export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" WINEARCH=win64
 here=$(cd "$(dirname "$0")" && pwd)
+. "$here/../../cmake/wine-env.sh"
 photo=$here/../data/jpeg/Landscape_1.jpg   # 1800 x 1200, a real photo
 
 OPEN_TITLE='Pixelzaun · Foto auswählen'
