@@ -96,7 +96,9 @@ mib() { median_of "$1" 3 | awk '{printf "%.0f", $1 / 1024}'; }
 
 describe() {
     local text
-    text="$($IDENTIFY -ping -format '%wx%h' "$2"), $(stat -c %s "$2") B"
+    # The quality as ImageMagick reads it from the tables: for the pipeline,
+    # how far down the ladder (90, 78, 66, 54) it went.
+    text="$($IDENTIFY -ping -format '%wx%h, q%Q' "$2"), $(stat -c %s "$2") B"
     [ "${WITH_PSNR:-0}" = 1 ] && text="$text, $(psnr "$1" "$2") dB"
     echo "$text"
 }

@@ -53,7 +53,8 @@ load() { cut -d' ' -f1-3 /proc/loadavg; }
 echo "machine: $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ //'), $(nproc) cores," \
      "$(free -g | awk '/Mem:/ {print $2}') GiB; $(date -u '+%Y-%m-%d %H:%M UTC')"
 echo "pipeline built by: $(readelf -p .comment "$CORE" | sed -n 's/^ *\[ *[0-9a-f]*\] *//p' | sort -u | paste -sd ';' | sed 's/;/; /g');" \
-     "ImageMagick $($CONVERT -version | sed -n 's/^Version: ImageMagick \([^ ]*\).*/\1/p')"
+     "ImageMagick $($CONVERT -version | sed -n 's/^Version: ImageMagick \([^ ]*\).*/\1/p')," \
+     "$($CONVERT -list resource | awk '/Thread:/ {print $2}') threads as it comes"
 echo "times in ms, medians; ratios are pipeline / ImageMagick (below 1: the pipeline is faster);" \
      "'CPU ratio to 1 thread' compares with ImageMagick held to one thread, the others with ImageMagick as it comes"
 echo
