@@ -58,7 +58,7 @@ echo "pipeline built by: $(readelf -p .comment "$CORE" | sed -n 's/^ *\[ *[0-9a-
 echo "times in ms, medians; ratios are pipeline / ImageMagick (below 1: the pipeline is faster);" \
      "'CPU ratio to 1 thread' compares with ImageMagick held to one thread, the others with ImageMagick as it comes"
 echo
-echo "Generated photos, $RUNS rounds; load average before: $(load)"
+echo "Generated photos, rounds: $RUNS; load average before: $(load)"
 echo
 echo "$TABLE_HEAD"
 GROUPS_LOG=$OUT/groups-generated.txt
@@ -74,7 +74,7 @@ echo "load average after: $(load)"
 [ "$REAL_RUNS" -eq 0 ] && exit 0
 
 echo
-echo "Real photos: the wallpapers of ${REAL_PACKAGES[*]} (Debian 12), $REAL_RUNS rounds;" \
+echo "Real photos: the wallpapers of ${REAL_PACKAGES[*]} (Debian 12), rounds: $REAL_RUNS;" \
      "load average before: $(load)"
 echo
 echo "$TABLE_HEAD"
