@@ -80,7 +80,8 @@ measure_file() {
     p_wall=$(median_of "$OUT/pipeline.log" 1) p_cpu=$(median_of "$OUT/pipeline.log" 2)
     m_wall=$(median_of "$OUT/magick.log" 1) m_cpu=$(median_of "$OUT/magick.log" 2)
     m1_wall=$(median_of "$OUT/magick_1.log" 1) m1_cpu=$(median_of "$OUT/magick_1.log" 2)
-    # Some wallpapers carry XMP that ImageMagick warns about; the size is read all the same.
+    # Some wallpapers carry XMP that ImageMagick warns about (and copies into
+    # its output); the size is read all the same.
     source=$($IDENTIFY -ping -format '%wx%h' "$src" 2>/dev/null)
     [ "$($IDENTIFY -ping -format '%wx%h' "$OUT/pipeline.jpg")" = "$source" ] && group=fits
     local cpu_1 cpu wall
@@ -98,7 +99,7 @@ describe() {
     local text
     # The quality as ImageMagick reads it from the tables: for the pipeline,
     # how far down the ladder (90, 78, 66, 54) it went.
-    text="$($IDENTIFY -ping -format '%wx%h, q%Q' "$2"), $(stat -c %s "$2") B"
+    text="$($IDENTIFY -ping -format '%wx%h, q%Q' "$2" 2>/dev/null), $(stat -c %s "$2") B"
     [ "${WITH_PSNR:-0}" = 1 ] && text="$text, $(psnr "$1" "$2") dB"
     echo "$text"
 }
