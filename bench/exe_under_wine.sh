@@ -11,8 +11,9 @@ runs=${3:-5}
 program=$build/app/pixelzaun.exe
 robot=$build/tests/e2e/e2e_robot.exe
 [ -f "$program" ] && [ -f "$robot" ] || { echo "build $build lacks pixelzaun.exe or e2e_robot.exe" >&2; exit 1; }
-export WINEPREFIX=$build/bench-wineprefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" WINEARCH=win64
+export WINEPREFIX=$build/bench-wineprefix
 here=$(cd "$(dirname "$0")" && pwd)
+. "$here/../cmake/wine-env.sh"
 "$here/../cmake/wine-prefix.sh"
 
 work=$(mktemp -d /tmp/pixelzaun-bench.XXXXXX)

@@ -5,7 +5,7 @@
 # here runs with its output sent to /dev/null.
 set -euo pipefail
 : "${WINEPREFIX:?}"
-export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" WINEARCH=win64
+. "$(dirname "$0")/wine-env.sh"
 
 make_prefix() {
     [ -f "$WINEPREFIX/.pixelzaun-ready" ] && return 0

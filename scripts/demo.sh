@@ -3,16 +3,17 @@
 # display, driven by the end-to-end robot: it picks the photo, first names
 # the photo itself as the copy (refused: a taken name), then a free name, and
 # closes the report. Leaves the copy and a picture of every dialog and
-# message box in one folder, and prints where.
+# message box in one folder, and prints where. With --docs it also refreshes
+# the README's three pictures in docs/ (open dialog, save dialog, report).
 #
-# Usage: bash scripts/demo.sh        (PIXELZAUN_BUILD_DIR picks another build folder)
+# Usage: bash scripts/demo.sh [--docs]   (PIXELZAUN_BUILD_DIR picks another build folder)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
 build=${PIXELZAUN_BUILD_DIR:-build/windows}
 out=$root/$build/demo
 export WINEPREFIX=$root/$build/wineprefix-demo
-export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" WINEARCH=win64
+. cmake/wine-env.sh
 
 OPEN_TITLE='Pixelzaun · Foto auswählen'
 SAVE_TITLE='Pixelzaun · Neue JPEG-Kopie speichern'
@@ -81,5 +82,13 @@ EOF
 
 xvfb-run -a -s "-screen 0 1024x768x24" bash "$0" --on-display
 rm -f "$out/robot-steps.txt" "$out/wine.err"
+if [ "${1:-}" = --docs ]; then
+    # Stripped of their time stamps, so that an unchanged dialog leaves its file unchanged.
+    for pair in "2-open-dialog-photo-chosen open-dialog" "3-save-dialog save-dialog" "7-saved-report saved-report"; do
+        read -r shot doc <<<"$pair"
+        convert "$out/$shot.png" -strip "docs/$doc.png"
+    done
+    echo "Pictures in docs/ refreshed."
+fi
 echo "Demo done. The copy and the pictures are in $out:"
 ls -l "$out"

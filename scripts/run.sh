@@ -18,7 +18,7 @@ fi
 # the program shown to a person gets a prefix of its own, made the same way,
 # with Wine's X11 driver and the window manager back in charge.
 export WINEPREFIX=$PWD/build/windows/wineprefix-display
-export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" WINEARCH=win64
+. cmake/wine-env.sh
 cmake/wine-prefix.sh
 wine reg delete 'HKCU\Software\Wine\Drivers' /v Graphics /f >/dev/null 2>&1 || true
 wine reg delete 'HKCU\Software\Wine\X11 Driver' /v Managed /f >/dev/null 2>&1 || true

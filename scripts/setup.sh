@@ -1,23 +1,35 @@
 #!/usr/bin/env bash
-# Installs what building and testing Pixelzaun needs on Debian 12. Idempotent: when every
-# package is there already it only checks and returns.
+# Installs what building and testing Pixelzaun needs on Debian 12, and the German locale
+# the Wine prefixes run under. Idempotent: when everything is there already it only checks
+# and returns.
 set -euo pipefail
 
 PACKAGES=(
     cmake make patch g++ clang libclang-rt-14-dev valgrind
     g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
     wine wine64 fonts-wine xvfb x11-apps imagemagick
-    libstb-dev googletest
+    libstb-dev googletest locales time
 )
+# Wine takes its dialogs' language from the Unix locale, which must exist on the machine.
+LOCALE=de_DE.UTF-8
 
 missing=()
 for p in "${PACKAGES[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
 done
-[ ${#missing[@]} -eq 0 ] && exit 0
+has_locale() { locale -a 2>/dev/null | grep -qix 'de_DE\.utf-\?8'; }
+[ ${#missing[@]} -eq 0 ] && has_locale && exit 0
 
 SUDO=""
 [ "$(id -u)" -eq 0 ] || SUDO=sudo
-echo "setup: installing ${missing[*]}"
-$SUDO apt-get update -qq
-DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+if [ ${#missing[@]} -gt 0 ]; then
+    echo "setup: installing ${missing[*]}"
+    $SUDO apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi
+if ! has_locale; then
+    echo "setup: generating the locale $LOCALE"
+    # Listed in /etc/locale.gen, so that a later locale-gen keeps it.
+    grep -qx "$LOCALE UTF-8" /etc/locale.gen 2>/dev/null || echo "$LOCALE UTF-8" | $SUDO tee -a /etc/locale.gen >/dev/null
+    $SUDO locale-gen >/dev/null
+fi

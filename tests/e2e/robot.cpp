@@ -11,6 +11,7 @@
 //   type TEXT      put TEXT into the current dialog's file-name field
 //   name TEXT      the file-name field must read TEXT
 //   folder TEXT    the dialog's folder list must show TEXT
+//   button ok|cancel TEXT   that button of the current window must read TEXT
 //   text [TEXT]    read the current box's message (and compare it to TEXT)
 //   shot NAME      ask the caller for a picture of the current window
 //   ok | cancel    press OK or Cancel and wait until the window is gone
@@ -238,6 +239,13 @@ void run_step(const std::wstring& verb, const std::wstring& arg, DWORD& limit)
         std::wstring seen = text_of(need_child(name ? NAME_FIELD_ID : FOLDER_LIST_ID, nullptr, verb.c_str()));
         say(verb + L" " + seen);
         if (seen != arg) fail(verb + L" shows \"" + seen + L"\", expected \"" + arg + L"\"");
+    } else if (verb == L"button") {
+        std::size_t space = arg.find(L' ');
+        std::wstring which = arg.substr(0, space);
+        std::wstring label = space == std::wstring::npos ? L"" : arg.substr(space + 1);
+        std::wstring seen = text_of(need_child(which == L"ok" ? IDOK : IDCANCEL, L"Button", L"button"));
+        say(L"button " + which + L" " + seen);
+        if (seen != label) fail(L"button " + which + L" reads \"" + seen + L"\", expected \"" + label + L"\"");
     } else if (verb == L"text") {
         std::wstring seen = text_of(need_child(BOX_TEXT_ID, L"Static", L"message text"));
         say(L"text " + seen);

@@ -11,8 +11,8 @@ scenario=$1
 robot=$(realpath "$2")
 program=$(realpath "$3")
 : "${WINEPREFIX:?}"
-export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" WINEARCH=win64
 here=$(cd "$(dirname "$0")" && pwd)
+. "$here/../../cmake/wine-env.sh"
 photo=$here/../data/jpeg/Landscape_1.jpg   # 1800 x 1200, a real photo
 
 OPEN_TITLE='Pixelzaun · Foto auswählen'
@@ -95,6 +95,9 @@ mount_tmpfs() {
 scenario_cancel_open() {
     step "window $OPEN_TITLE"
     step "name"
+    # Wine's own labels follow the locale: German, as on the users' machines.
+    step "button ok &Öffnen"
+    step "button cancel Abbrechen"
     step cancel
     run_robot 0
 }
@@ -233,6 +236,7 @@ scenario_saved_umlauts() {
     pick 'T:\Urlaub am Bodensee\Fähre über den See.jpg'
     step "window $SAVE_TITLE"
     step "name Foto-unter-1-MB.jpg"
+    step "button ok &Speichern"
     step 'type T:\Für Oma\Kleine Kopie für Öhringen.jpg'
     step ok
     box "$SUCCESS"
