@@ -12,8 +12,9 @@ void store_reset()
 void store_write(void* context, void* data, int size)
 {
     // The encoder hands over most of its output one byte a call, and keeps
-    // calling after an overflow, so the overflowed call returns first and a
-    // single byte is stored without a library call.
+    // calling to the end of its row of blocks after an overflow, so the
+    // overflowed call returns first and a single byte is stored without a
+    // library call.
     OutputStore* store = static_cast<OutputStore*>(context);
     const std::uint64_t count = store->count;
     if (count > MAX_JPEG_BYTES) return;
@@ -32,4 +33,11 @@ void store_write(void* context, void* data, int size)
     } else {
         std::memcpy(store->bytes + count, data, end - count);
     }
+}
+
+bool store_overflowed(const void* context)
+{
+    // Tests and tools encode into buffers and files of their own through the
+    // same library: those contexts are compared, never read.
+    return context == &output_store && output_store.count > MAX_JPEG_BYTES;
 }

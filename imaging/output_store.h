@@ -22,3 +22,7 @@ void store_reset();
 // The encoder's write callback (stbi_write_func). Keeps each piece whole or
 // sets the overflow mark, which stays until the next store_reset.
 void store_write(void* context, void* data, int size);
+
+// True only when context is output_store and its overflow mark is set: the
+// attempt is lost, so its encoder may stop. Any other context is never read.
+bool store_overflowed(const void* context);

@@ -241,4 +241,43 @@ TEST(FitJpeg, NoiseIsHalvedUntilItFitsAndDecodesAtTheHalvedSize)
     stbi_image_free(decoded);
 }
 
+// What the encoder offers the store once the overflow mark is set.
+std::uint64_t offered_after_mark = 0;
+
+void counting_store_write(void* context, void* data, int size)
+{
+    if (output_store.count > MAX_JPEG_BYTES) offered_after_mark += static_cast<std::uint64_t>(size);
+    store_write(context, data, size);
+}
+
+TEST(FitJpeg, AnEncodeIntoTheStoreStopsWithinARowOfBlocksOfTheMark)
+{
+    // Noise is about equally long in every row of blocks, several times the
+    // store at both qualities: 90 encodes rows of 16 pixels (chroma halved),
+    // 95 rows of 8.
+    const int w = 2000;
+    const int h = 1600;
+    std::mt19937 random(5);
+    Bytes pixels(static_cast<std::size_t>(w) * h * 3);
+    for (auto& b : pixels) b = static_cast<std::uint8_t>(random());
+    const struct {
+        int quality;
+        int block_rows;
+    } cases[] = {{90, h / 16}, {95, h / 8}};
+    for (const auto& c : cases) {
+        const std::uint64_t full = encode(pixels, w, h, c.quality).size();
+        ASSERT_GT(full, 2 * STORE_CAPACITY) << c.quality;
+        store_reset();
+        offered_after_mark = 0;
+        EXPECT_EQ(stbi_write_jpg_to_func(counting_store_write, &output_store, w, h, 3, pixels.data(), c.quality), 0)
+            << c.quality;
+        EXPECT_EQ(output_store.count, STORE_CAPACITY) << c.quality;
+        EXPECT_LE(offered_after_mark, 2 * full / static_cast<std::uint64_t>(c.block_rows)) << c.quality;
+
+        // Any other context is left alone, whatever the store holds.
+        ASSERT_EQ(output_store.count, STORE_CAPACITY);
+        EXPECT_EQ(encode(pixels, w, h, c.quality).size(), full) << c.quality;
+    }
+}
+
 } // namespace

@@ -1,7 +1,8 @@
 # Copies Debian's stb headers into OUT and applies the patches listed in
 # PATCHES/series to the copy, in order. The installed headers are never
-# changed. A patch that no longer applies exactly stops the build here rather
-# than letting it go on with an unpatched decoder.
+# changed. A patch that no longer applies exactly stops the build here, naming
+# the patch and its header, rather than letting it go on with an unpatched
+# decoder or encoder.
 #   cmake -DSOURCE=/usr/include/stb -DPATCHES=dir -DOUT=dir -P apply_patches.cmake
 foreach(var SOURCE PATCHES OUT)
     if(NOT DEFINED ${var})
@@ -28,7 +29,12 @@ foreach(name IN LISTS names)
         OUTPUT_VARIABLE output
         ERROR_VARIABLE output)
     if(NOT status EQUAL 0)
-        message(FATAL_ERROR "decoder patch ${name} no longer applies to ${SOURCE}/stb_image.h:\n${output}")
+        # The header the patch changes, from its own "+++ b/<header>" line.
+        file(STRINGS ${PATCHES}/${name} targets REGEX "^\\+\\+\\+ b/")
+        list(TRANSFORM targets REPLACE "^\\+\\+\\+ b/([^\t ]+).*" "${SOURCE}/\\1")
+        list(REMOVE_DUPLICATES targets)
+        list(JOIN targets ", " headers)
+        message(FATAL_ERROR "stb patch ${name} no longer applies to ${headers}:\n${output}")
     endif()
 endforeach()
 

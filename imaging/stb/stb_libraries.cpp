@@ -1,6 +1,7 @@
 // The one translation unit that holds the decoder's and the encoder's code.
 // Only JPEG and PNG are recognised, and no side may exceed 32,768 pixels.
 #include "decoder_heap.h"
+#include "output_store.h"
 
 #define STB_IMAGE_IMPLEMENTATION
 #define STBI_ONLY_JPEG
@@ -11,5 +12,8 @@
 #define STBI_FREE(block) decoder_free(block)
 #include <stb/stb_image.h>
 
+// An encode into the output store stops at its next row of blocks once the
+// store has refused the attempt; every other encode runs to its end.
+#define STBIW_JPG_STOP(context) store_overflowed(context)
 #define STB_IMAGE_WRITE_IMPLEMENTATION
 #include <stb/stb_image_write.h>
