@@ -187,6 +187,15 @@ Bytes encode(const Bytes& rgb, int w, int h, int quality)
     return out;
 }
 
+// Random pixels of a fixed seed.
+Bytes noise(int w, int h, unsigned seed)
+{
+    std::mt19937 random(seed);
+    Bytes pixels(static_cast<std::size_t>(w) * h * 3);
+    for (auto& b : pixels) b = static_cast<std::uint8_t>(random());
+    return pixels;
+}
+
 Bytes stored()
 {
     return Bytes(output_store.bytes, output_store.bytes + output_store.count);
@@ -206,9 +215,7 @@ TEST(FitJpeg, NoiseIsHalvedUntilItFitsAndDecodesAtTheHalvedSize)
     // long, so the image must be halved and the ladder start again.
     const int w = 2000;
     const int h = 1600;
-    std::mt19937 random(3);
-    Bytes pixels(static_cast<std::size_t>(w) * h * 3);
-    for (auto& b : pixels) b = static_cast<std::uint8_t>(random());
+    Bytes pixels = noise(w, h, 3);
     ASSERT_GT(encode(pixels, w, h, 54).size(), MAX_JPEG_BYTES);
 
     // What the ladder must find, worked out with a growing buffer.
@@ -257,9 +264,7 @@ TEST(FitJpeg, AnEncodeIntoTheStoreStopsWithinARowOfBlocksOfTheMark)
     // 95 rows of 8.
     const int w = 2000;
     const int h = 1600;
-    std::mt19937 random(5);
-    Bytes pixels(static_cast<std::size_t>(w) * h * 3);
-    for (auto& b : pixels) b = static_cast<std::uint8_t>(random());
+    const Bytes pixels = noise(w, h, 5);
     const struct {
         int quality;
         int block_rows;
