@@ -284,6 +284,24 @@ def seeds():
     yield ("seed_palette_3_entries_interlaced.png",
            palette_png(11, 9, 4, colours(3), lambda x, y: (x * y) % 3, interlaced=True))
     yield ("seed_palette_1_entry.png", palette_png(5, 3, 1, colours(1), lambda x, y: 0))
+    yield "seed_refused_at_q90.png", noise_rows_png(1400, 1000, 4)
+
+
+def noise_rows_png(width, height, period):
+    """An RGB PNG of a few random rows repeated: under 64 KiB, as a fuzzer's
+    inputs are, yet over a million bytes as a JPEG at quality 90, so the
+    encoder's first attempt is refused and stopped and a lower quality fits."""
+    state = 0x9E3779B9
+    rows = []
+    for _ in range(period):
+        row = bytearray()
+        for _ in range(width * 3):
+            state = (state * 1103515245 + 12345) & 0xFFFFFFFF
+            row.append(state >> 24)
+        rows.append(b"\x00" + bytes(row))
+    raw = b"".join(rows[y % period] for y in range(height))
+    header = struct.pack(">IIBBBBB", width, height, 8, 2, 0, 0, 0)
+    return b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) + chunk(b"IDAT", zlib.compress(raw, 9)) + chunk(b"IEND", b"")
 
 
 def write(folder, name, data):
