@@ -13,6 +13,7 @@ rounds=${ROUNDS:-3}
 work=$(mktemp -d /tmp/pixelzaun-compare.XXXXXX)
 trap 'rm -rf "$work"' EXIT
 export LC_ALL=C
+. "$(dirname "$0")/measure.sh" # ratio
 
 # total_ms of one run of bench_core $1 on $2, writing the JPEG to $3.
 run() { "$1" "$2" "$3" | sed -n 's/.*total_ms=\([0-9.]*\).*/\1/p'; }
@@ -36,6 +37,6 @@ for photo in "$@"; do
         same="DIFFERENT"
         status=1
     fi
-    echo "| $(basename "$photo") | $a | $b | $(awk -v a="$a" -v b="$b" 'BEGIN {printf "%.2f", b / a}') | $same |"
+    echo "| $(basename "$photo") | $a | $b | $(ratio "$b" "$a") | $same |"
 done
 exit $status

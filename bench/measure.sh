@@ -1,6 +1,7 @@
-# The measuring half of scripts/bench.sh, sourced by it: timing one command,
-# the three contenders run alternately on one file, a table row per file and
-# the medians per group, the PSNR check and the real photos' download.
+# The measuring half of scripts/bench.sh, sourced by it (compare_builds.sh
+# takes its ratio): timing one command, the three contenders run alternately on
+# one file, a table row per file and the medians per group, the PSNR check and
+# the real photos' download.
 # Expects CONVERT, COMPARE, IDENTIFY, CORE (bench_core) and OUT (a scratch
 # folder) to be set.
 
