@@ -1,6 +1,7 @@
 // The one translation unit that holds the decoder's and the encoder's code.
 // Only JPEG and PNG are recognised, and no side may exceed 32,768 pixels.
 #include "decoder_heap.h"
+#include "jpeg_kernels.h"
 #include "output_store.h"
 
 #define STB_IMAGE_IMPLEMENTATION
@@ -15,5 +16,9 @@
 // An encode into the output store stops at its next row of blocks once the
 // store has refused the attempt; every other encode runs to its end.
 #define STBIW_JPG_STOP(context) store_overflowed(context)
+// The encoder's arithmetic on vector registers, to the same bytes.
+#define STBIW_JPG_BLOCK_TO_YCC jpeg_block_to_ycc
+#define STBIW_JPG_SUBSAMPLE jpeg_subsample_chroma
+#define STBIW_JPG_PROCESS_DU jpeg_process_block
 #define STB_IMAGE_WRITE_IMPLEMENTATION
 #include <stb/stb_image_write.h>

@@ -1,0 +1,300 @@
+// SSE2 only, the x86-64 baseline: a lane of an SSE2 register adds and
+// multiplies floats exactly as the scalar SSE code of the library does, so
+// the results agree to the bit. Nothing wider, not even behind a run-time
+// check: mingw-w64's GCC may spill 256-bit registers to stack slots that the
+// Windows ABI aligns to 16 bytes only (GCC bug 54412), which crashes on
+// Windows and never under Wine. No fused multiply-add either: it rounds once
+// where the library rounds twice.
+#include "jpeg_kernels.h"
+
+#include <cstddef>
+#include <cstring>
+
+#include <emmintrin.h>
+
+namespace {
+
+// Natural order to zigzag position, as the library numbers it.
+const std::uint8_t ZIGZAG[64] = {0,  1,  5,  6,  14, 15, 27, 28, 2,  4,  7,  13, 16, 26, 29, 42,
+                                 3,  8,  12, 17, 25, 30, 41, 43, 9,  11, 18, 24, 31, 40, 44, 53,
+                                 10, 19, 23, 32, 39, 45, 52, 54, 20, 22, 33, 38, 46, 51, 55, 60,
+                                 21, 34, 37, 47, 50, 56, 59, 61, 35, 36, 48, 49, 57, 58, 62, 63};
+
+// Level-shifted Y, U and V of four pixels, term by term as the library
+// writes them: +0.299f*r + 0.587f*g + 0.114f*b - 128, and so on.
+void ycc_of_four(const std::int32_t* r, const std::int32_t* g, const std::int32_t* b, float* Y, float* U, float* V)
+{
+    const __m128 rf = _mm_cvtepi32_ps(_mm_load_si128(reinterpret_cast<const __m128i*>(r)));
+    const __m128 gf = _mm_cvtepi32_ps(_mm_load_si128(reinterpret_cast<const __m128i*>(g)));
+    const __m128 bf = _mm_cvtepi32_ps(_mm_load_si128(reinterpret_cast<const __m128i*>(b)));
+    const __m128 half = _mm_set1_ps(0.50000f);
+    const __m128 y = _mm_sub_ps(_mm_add_ps(_mm_add_ps(_mm_mul_ps(_mm_set1_ps(0.29900f), rf),
+                                                      _mm_mul_ps(_mm_set1_ps(0.58700f), gf)),
+                                           _mm_mul_ps(_mm_set1_ps(0.11400f), bf)),
+                                _mm_set1_ps(128.0f));
+    const __m128 u = _mm_add_ps(_mm_sub_ps(_mm_mul_ps(_mm_set1_ps(-0.16874f), rf), _mm_mul_ps(_mm_set1_ps(0.33126f), gf)),
+                                _mm_mul_ps(half, bf));
+    const __m128 v = _mm_sub_ps(_mm_sub_ps(_mm_mul_ps(half, rf), _mm_mul_ps(_mm_set1_ps(0.41869f), gf)),
+                                _mm_mul_ps(_mm_set1_ps(0.08131f), bf));
+    _mm_storeu_ps(Y, y);
+    _mm_storeu_ps(U, u);
+    _mm_storeu_ps(V, v);
+}
+
+// The AAN forward DCT of the library (stbiw__jpg_DCT) on four rows or
+// columns at once, one per lane.
+void dct_lanes(__m128* d)
+{
+    const __m128 tmp0 = _mm_add_ps(d[0], d[7]);
+    const __m128 tmp7 = _mm_sub_ps(d[0], d[7]);
+    const __m128 tmp1 = _mm_add_ps(d[1], d[6]);
+    const __m128 tmp6 = _mm_sub_ps(d[1], d[6]);
+    const __m128 tmp2 = _mm_add_ps(d[2], d[5]);
+    const __m128 tmp5 = _mm_sub_ps(d[2], d[5]);
+    const __m128 tmp3 = _mm_add_ps(d[3], d[4]);
+    const __m128 tmp4 = _mm_sub_ps(d[3], d[4]);
+
+    // Even part
+    const __m128 tmp10 = _mm_add_ps(tmp0, tmp3);
+    const __m128 tmp13 = _mm_sub_ps(tmp0, tmp3);
+    const __m128 tmp11 = _mm_add_ps(tmp1, tmp2);
+    const __m128 tmp12 = _mm_sub_ps(tmp1, tmp2);
+    d[0] = _mm_add_ps(tmp10, tmp11);
+    d[4] = _mm_sub_ps(tmp10, tmp11);
+    const __m128 z1 = _mm_mul_ps(_mm_add_ps(tmp12, tmp13), _mm_set1_ps(0.707106781f));
+    d[2] = _mm_add_ps(tmp13, z1);
+    d[6] = _mm_sub_ps(tmp13, z1);
+
+    // Odd part
+    const __m128 odd10 = _mm_add_ps(tmp4, tmp5);
+    const __m128 odd11 = _mm_add_ps(tmp5, tmp6);
+    const __m128 odd12 = _mm_add_ps(tmp6, tmp7);
+    const __m128 z5 = _mm_mul_ps(_mm_sub_ps(odd10, odd12), _mm_set1_ps(0.382683433f));
+    const __m128 z2 = _mm_add_ps(_mm_mul_ps(odd10, _mm_set1_ps(0.541196100f)), z5);
+    const __m128 z4 = _mm_add_ps(_mm_mul_ps(odd12, _mm_set1_ps(1.306562965f)), z5);
+    const __m128 z3 = _mm_mul_ps(odd11, _mm_set1_ps(0.707106781f));
+    const __m128 z11 = _mm_add_ps(tmp7, z3);
+    const __m128 z13 = _mm_sub_ps(tmp7, z3);
+    d[5] = _mm_add_ps(z13, z2);
+    d[3] = _mm_sub_ps(z13, z2);
+    d[1] = _mm_add_ps(z11, z4);
+    d[7] = _mm_sub_ps(z11, z4);
+}
+
+// An 8 x 8 block as [row][half]: half 0 holds columns 0-3, half 1 columns 4-7.
+// Transposed, [column][half] holds rows 0-3 and 4-7 of that column.
+void transpose8(__m128 (*m)[2])
+{
+    _MM_TRANSPOSE4_PS(m[0][0], m[1][0], m[2][0], m[3][0]);
+    _MM_TRANSPOSE4_PS(m[4][1], m[5][1], m[6][1], m[7][1]);
+    _MM_TRANSPOSE4_PS(m[0][1], m[1][1], m[2][1], m[3][1]);
+    _MM_TRANSPOSE4_PS(m[4][0], m[5][0], m[6][0], m[7][0]);
+    for (int i = 0; i < 4; ++i) {
+        const __m128 t = m[i][1];
+        m[i][1] = m[i + 4][0];
+        m[i + 4][0] = t;
+    }
+}
+
+void dct_both_halves(__m128 (*m)[2])
+{
+    __m128 d[8];
+    for (int h = 0; h < 2; ++h) {
+        for (int k = 0; k < 8; ++k) d[k] = m[k][h];
+        dct_lanes(d);
+        for (int k = 0; k < 8; ++k) m[k][h] = d[k];
+    }
+}
+
+// Appends JPEG entropy-coded bits, most significant first, and writes each
+// finished byte with a 0 after every 0xFF.
+struct BitWriter {
+    std::uint64_t bits;  // the pending bits in the low `count`
+    int count;
+    std::uint8_t* out;
+};
+
+void put_byte(BitWriter* w, std::uint32_t byte)
+{
+    *w->out++ = static_cast<std::uint8_t>(byte);
+    if (byte == 0xFF) *w->out++ = 0;
+}
+
+// length <= 32, and value has no bits above length.
+void put_bits(BitWriter* w, std::uint32_t value, int length)
+{
+    w->bits = (w->bits << length) | value;
+    w->count += length;
+    if (w->count < 32) return;
+    w->count -= 32;
+    const std::uint32_t word = static_cast<std::uint32_t>(w->bits >> w->count);
+    // Without a 0xFF byte the word goes out whole.
+    const std::uint32_t inverted = ~word;
+    if (((inverted - 0x01010101u) & ~inverted & 0x80808080u) == 0) {
+        const std::uint8_t bytes[4] = {static_cast<std::uint8_t>(word >> 24), static_cast<std::uint8_t>(word >> 16),
+                                       static_cast<std::uint8_t>(word >> 8), static_cast<std::uint8_t>(word)};
+        std::memcpy(w->out, bytes, 4);
+        w->out += 4;
+        return;
+    }
+    for (int shift = 24; shift >= 0; shift -= 8) put_byte(w, (word >> shift) & 0xFF);
+}
+
+// A Huffman code (code, length) followed by the value's magnitude category
+// bits, as stbiw__jpg_calcBits gives them.
+void put_coded(BitWriter* w, const unsigned short (*table)[2], int table_base, int value)
+{
+    const std::uint32_t magnitude = static_cast<std::uint32_t>(value < 0 ? -value : value);
+    const int size = 32 - __builtin_clz(magnitude);
+    const std::uint32_t extra = static_cast<std::uint32_t>(value < 0 ? value - 1 : value) & ((1u << size) - 1);
+    const unsigned short* code = table[table_base + size];
+    put_bits(w, (static_cast<std::uint32_t>(code[0]) << size) | extra, code[1] + size);
+}
+
+void put_code(BitWriter* w, const unsigned short* code)
+{
+    put_bits(w, code[0], code[1]);
+}
+
+// Bit i set where zigzag[i] is not zero.
+std::uint64_t nonzero_mask(const int* zigzag)
+{
+    std::uint64_t zeros = 0;
+    const __m128i zero = _mm_setzero_si128();
+    for (int i = 0; i < 64; i += 16) {
+        const __m128i* p = reinterpret_cast<const __m128i*>(zigzag + i);
+        // Saturating packs keep every non-zero value non-zero.
+        const __m128i lo = _mm_packs_epi32(_mm_loadu_si128(p), _mm_loadu_si128(p + 1));
+        const __m128i hi = _mm_packs_epi32(_mm_loadu_si128(p + 2), _mm_loadu_si128(p + 3));
+        const __m128i bytes = _mm_packs_epi16(lo, hi);
+        const auto is_zero = static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, zero)));
+        zeros |= static_cast<std::uint64_t>(is_zero) << i;
+    }
+    return ~zeros;
+}
+
+} // namespace
+
+void jpeg_block_to_ycc(const std::uint8_t* data, int width, int height, int comp, int flip, int x, int y,
+                       int size, float* Y, float* U, float* V)
+{
+    const int ofs_g = comp > 2 ? 1 : 0;
+    const int ofs_b = comp > 2 ? 2 : 0;
+    const int inside = x + size <= width ? size : width - x;
+    alignas(16) std::int32_t r[16];
+    alignas(16) std::int32_t g[16];
+    alignas(16) std::int32_t b[16];
+    for (int row = 0; row < size; ++row) {
+        // Rows past the image repeat its last row, columns its last column.
+        const int clamped = y + row < height ? y + row : height - 1;
+        const int source_row = flip ? height - 1 - clamped : clamped;
+        const std::uint8_t* p = data + (static_cast<std::size_t>(source_row) * width + x) * comp;
+        int col = 0;
+        for (; col < inside; ++col, p += comp) {
+            r[col] = p[0];
+            g[col] = p[ofs_g];
+            b[col] = p[ofs_b];
+        }
+        for (; col < size; ++col) {
+            r[col] = r[inside - 1];
+            g[col] = g[inside - 1];
+            b[col] = b[inside - 1];
+        }
+        const int pos = row * size;
+        for (col = 0; col < size; col += 4) ycc_of_four(r + col, g + col, b + col, Y + pos + col, U + pos + col, V + pos + col);
+    }
+}
+
+void jpeg_subsample_chroma(const float* block16, float* block8)
+{
+    const __m128 quarter = _mm_set1_ps(0.25f);
+    for (int yy = 0; yy < 8; ++yy) {
+        const float* top = block16 + yy * 32;
+        const float* bottom = top + 16;
+        for (int half = 0; half < 8; half += 4) {
+            const __m128 t0 = _mm_loadu_ps(top + 2 * half);
+            const __m128 t1 = _mm_loadu_ps(top + 2 * half + 4);
+            const __m128 b0 = _mm_loadu_ps(bottom + 2 * half);
+            const __m128 b1 = _mm_loadu_ps(bottom + 2 * half + 4);
+            // (left + right + below-left + below-right) * 0.25f, in that order.
+            const __m128 sum = _mm_add_ps(_mm_add_ps(_mm_add_ps(_mm_shuffle_ps(t0, t1, _MM_SHUFFLE(2, 0, 2, 0)),
+                                                                _mm_shuffle_ps(t0, t1, _MM_SHUFFLE(3, 1, 3, 1))),
+                                                     _mm_shuffle_ps(b0, b1, _MM_SHUFFLE(2, 0, 2, 0))),
+                                          _mm_shuffle_ps(b0, b1, _MM_SHUFFLE(3, 1, 3, 1)));
+            _mm_storeu_ps(block8 + yy * 8 + half, _mm_mul_ps(sum, quarter));
+        }
+    }
+}
+
+void jpeg_dct_quantize(const float* block, int du_stride, const float* fdtbl, int* zigzag)
+{
+    __m128 m[8][2];
+    for (int row = 0; row < 8; ++row) {
+        m[row][0] = _mm_loadu_ps(block + row * du_stride);
+        m[row][1] = _mm_loadu_ps(block + row * du_stride + 4);
+    }
+    // The library transforms the rows first, then the columns.
+    transpose8(m);
+    dct_both_halves(m);
+    transpose8(m);
+    dct_both_halves(m);
+
+    // (int)(v < 0 ? v - 0.5f : v + 0.5f), the conversion truncating.
+    const __m128 zero = _mm_setzero_ps();
+    const __m128 plus_half = _mm_set1_ps(0.5f);
+    const __m128 minus_half = _mm_set1_ps(-0.5f);
+    alignas(16) std::int32_t natural[64];
+    for (int row = 0; row < 8; ++row) {
+        for (int h = 0; h < 2; ++h) {
+            const __m128 v = _mm_mul_ps(m[row][h], _mm_loadu_ps(fdtbl + row * 8 + h * 4));
+            const __m128 negative = _mm_cmplt_ps(v, zero);
+            const __m128 half = _mm_or_ps(_mm_and_ps(negative, minus_half), _mm_andnot_ps(negative, plus_half));
+            _mm_store_si128(reinterpret_cast<__m128i*>(natural + row * 8 + h * 4), _mm_cvttps_epi32(_mm_add_ps(v, half)));
+        }
+    }
+    for (int j = 0; j < 64; ++j) zigzag[ZIGZAG[j]] = natural[j];
+}
+
+int jpeg_encode_block(JpegWriteFunc* func, void* context, int* bit_buf, int* bit_count, const int* zigzag, int dc,
+                      const unsigned short dc_table[256][2], const unsigned short ac_table[256][2])
+{
+    // At most 68 codes of up to 32 bits and 7 pending bits, every byte possibly stuffed.
+    std::uint8_t bytes[1024];
+    // The library keeps fewer than 8 pending bits, its first at bit 23.
+    BitWriter w{0, *bit_count, bytes};
+    w.bits = (static_cast<std::uint32_t>(*bit_buf) >> (24 - w.count)) & ((1u << w.count) - 1);
+
+    const int diff = zigzag[0] - dc;
+    if (diff == 0) {
+        put_code(&w, dc_table[0]);
+    } else {
+        put_coded(&w, dc_table, 0, diff);
+    }
+    std::uint64_t nonzero = nonzero_mask(zigzag) & ~std::uint64_t{1};
+    int last = 0;
+    while (nonzero != 0) {
+        const int i = __builtin_ctzll(nonzero);
+        nonzero &= nonzero - 1;
+        int zeros = i - last - 1;
+        last = i;
+        for (; zeros >= 16; zeros -= 16) put_code(&w, ac_table[0xF0]);
+        put_coded(&w, ac_table, zeros << 4, zigzag[i]);
+    }
+    if (last != 63) put_code(&w, ac_table[0x00]);
+
+    for (; w.count >= 8; w.count -= 8) put_byte(&w, static_cast<std::uint32_t>(w.bits >> (w.count - 8)) & 0xFF);
+    *bit_count = w.count;
+    *bit_buf = static_cast<int>((static_cast<std::uint32_t>(w.bits) & ((1u << w.count) - 1)) << (24 - w.count));
+    const int length = static_cast<int>(w.out - bytes);
+    if (length > 0) func(context, bytes, length);
+    return zigzag[0];
+}
+
+int jpeg_process_block(JpegWriteFunc* func, void* context, int* bit_buf, int* bit_count, const float* block,
+                       int du_stride, const float* fdtbl, int dc, const unsigned short dc_table[256][2],
+                       const unsigned short ac_table[256][2])
+{
+    alignas(16) int zigzag[64];
+    jpeg_dct_quantize(block, du_stride, fdtbl, zigzag);
+    return jpeg_encode_block(func, context, bit_buf, bit_count, zigzag, dc, dc_table, ac_table);
+}

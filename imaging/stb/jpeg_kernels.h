@@ -1,0 +1,36 @@
+#pragma once
+// The JPEG writer's inner steps on vector registers. Each kernel does what
+// one loop of stb_image_write's encoder does, with the same float operations
+// in the same order, so its results are the library's to the bit; the patch
+// jpeg-writer-vector-kernels routes the library's loops here. Plain functions
+// over plain arrays, so that each can be compared with the library's own loop.
+#include <cstdint>
+
+// The encoder's write callback (stbi_write_func).
+using JpegWriteFunc = void(void* context, void* data, int size);
+
+// One block of size x size pixels (8 or 16) from the top-left pixel (x, y) of
+// width x height pixels of comp channels, rows from the top unless flip is
+// set; columns and rows past the image repeat its last ones. Writes the
+// encoder's level-shifted Y and its U and V, row by row, size * size each.
+void jpeg_block_to_ycc(const std::uint8_t* data, int width, int height, int comp, int flip, int x, int y,
+                       int size, float* Y, float* U, float* V);
+
+// The 8 x 8 averages of the 2 x 2 groups of a 16 x 16 chroma block.
+void jpeg_subsample_chroma(const float* block16, float* block8);
+
+// Forward DCT of the 8 x 8 block at block (rows du_stride floats apart),
+// quantised by fdtbl (the encoder's scaled reciprocal table, row by row) and
+// put in zigzag order. Leaves block unchanged.
+void jpeg_dct_quantize(const float* block, int du_stride, const float* fdtbl, int* zigzag);
+
+// Huffman-codes one quantised block after the previous block's DC value dc,
+// continuing the library's bit state (bit_buf, bit_count), and hands the bytes,
+// 0xFF-stuffed, to func in one piece. Returns the block's DC value.
+int jpeg_encode_block(JpegWriteFunc* func, void* context, int* bit_buf, int* bit_count, const int* zigzag, int dc,
+                      const unsigned short dc_table[256][2], const unsigned short ac_table[256][2]);
+
+// stbiw__jpg_processDU: the transform and the coding of one block.
+int jpeg_process_block(JpegWriteFunc* func, void* context, int* bit_buf, int* bit_count, const float* block,
+                       int du_stride, const float* fdtbl, int dc, const unsigned short dc_table[256][2],
+                       const unsigned short ac_table[256][2]);
