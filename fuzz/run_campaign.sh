@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Runs a fuzzing campaign on load_and_fit_fuzzer for the given number of seconds
-# (default 60). Builds the fuzz preset first. New inputs go to the work corpus
+# Runs a fuzzing campaign on load_and_fit_fuzzer, or on the target FUZZ_TARGET
+# names (jpeg_writer_fuzzer), for the given number of seconds (default 60).
+# Builds the fuzz preset first. New inputs go to the work corpus
 # (build/fuzz-corpus unless FUZZ_CORPUS says otherwise); crashes, leaks,
 # out-of-memory and slow inputs are written to build/fuzz-findings, and all but
 # the slow ones fail the run. FUZZ_WORKERS sets the parallel child processes.
@@ -11,15 +12,24 @@ cd "$(dirname "$0")/.."
 seconds="${1:-60}"
 shift || true
 build="${FUZZ_BUILD:-build/fuzz}"
-corpus="${FUZZ_CORPUS:-build/fuzz-corpus}"
+target="${FUZZ_TARGET:-load_and_fit_fuzzer}"
+if [ "$target" = load_and_fit_fuzzer ]; then
+    corpus="${FUZZ_CORPUS:-build/fuzz-corpus}"
+    # Starting inputs besides the work corpus: the small seeds, and the
+    # regression files unless FUZZ_SEEDS names others.
+    read -r -a seeds <<< "${FUZZ_SEEDS:-fuzz/seeds tests/data/hostile}"
+    dict=(-dict=fuzz/jpeg_png.dict)
+else
+    # The encoder's inputs are sizes and pixels: no seeds or dictionary.
+    corpus="${FUZZ_CORPUS:-build/fuzz-corpus-$target}"
+    read -r -a seeds <<< "${FUZZ_SEEDS:-}"
+    dict=()
+fi
 findings="${FUZZ_FINDINGS:-build/fuzz-findings}"
 workers="${FUZZ_WORKERS:-1}"
-# Starting inputs besides the work corpus: the small seeds, and the regression
-# files unless FUZZ_SEEDS names others.
-read -r -a seeds <<< "${FUZZ_SEEDS:-fuzz/seeds tests/data/hostile}"
 
 cmake --preset fuzz -B "$build" >/dev/null
-cmake --build "$build" -j2 --target load_and_fit_fuzzer >/dev/null
+cmake --build "$build" -j2 --target "$target" >/dev/null
 mkdir -p "$corpus" "$findings"
 
 # Inputs run in child processes (-fork), so a slow input is written to the
@@ -28,14 +38,14 @@ mkdir -p "$corpus" "$findings"
 # million pixels takes 1 to 3 s in the release build and 20 to 60 s under the
 # sanitizers, so the time limit only catches real hangs. The regression files
 # seed the corpus so the campaign starts at the known trouble spots.
-"$build/fuzz/load_and_fit_fuzzer" \
+"$build/fuzz/$target" \
     -fork="$workers" -ignore_timeouts=1 -ignore_ooms=0 -ignore_crashes=0 \
     -max_total_time="$seconds" \
     -timeout=30 \
     -rss_limit_mb=2560 \
     -malloc_limit_mb=2048 \
     -max_len=65536 \
-    -dict=fuzz/jpeg_png.dict \
+    ${dict[@]+"${dict[@]}"} \
     -artifact_prefix="$findings/" \
     "$@" \
-    "$corpus" "${seeds[@]}"
+    "$corpus" ${seeds[@]+"${seeds[@]}"}

@@ -17,4 +17,6 @@ cmake --preset linux-asan >/dev/null
 cmake --build --preset linux-asan -j"$(nproc)"
 ctest --preset linux-asan || status=1
 FUZZ_SEEDS=fuzz/seeds bash fuzz/run_campaign.sh 60 || status=1
+# Half a minute of the encoder against the unpatched writer.
+FUZZ_TARGET=jpeg_writer_fuzzer bash fuzz/run_campaign.sh 30 || status=1
 exit $status
