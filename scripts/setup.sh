@@ -9,6 +9,7 @@ PACKAGES=(
     g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
     wine wine64 fonts-wine xvfb x11-apps imagemagick
     libstb-dev googletest locales time
+    libjpeg62-turbo-dev  # only bench/writer_vs_turbo links it
 )
 # Wine takes its dialogs' language from the Unix locale, which must exist on the machine.
 LOCALE=de_DE.UTF-8
