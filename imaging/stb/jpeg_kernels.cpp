@@ -22,11 +22,11 @@ const std::uint8_t ZIGZAG[64] = {0,  1,  5,  6,  14, 15, 27, 28, 2,  4,  7,  13,
 
 // Level-shifted Y, U and V of four pixels, term by term as the library
 // writes them: +0.299f*r + 0.587f*g + 0.114f*b - 128, and so on.
-void ycc_of_four(const std::int32_t* r, const std::int32_t* g, const std::int32_t* b, float* Y, float* U, float* V)
+void ycc_of_four(__m128i r, __m128i g, __m128i b, float* Y, float* U, float* V)
 {
-    const __m128 rf = _mm_cvtepi32_ps(_mm_load_si128(reinterpret_cast<const __m128i*>(r)));
-    const __m128 gf = _mm_cvtepi32_ps(_mm_load_si128(reinterpret_cast<const __m128i*>(g)));
-    const __m128 bf = _mm_cvtepi32_ps(_mm_load_si128(reinterpret_cast<const __m128i*>(b)));
+    const __m128 rf = _mm_cvtepi32_ps(r);
+    const __m128 gf = _mm_cvtepi32_ps(g);
+    const __m128 bf = _mm_cvtepi32_ps(b);
     const __m128 half = _mm_set1_ps(0.50000f);
     const __m128 y = _mm_sub_ps(_mm_add_ps(_mm_add_ps(_mm_mul_ps(_mm_set1_ps(0.29900f), rf),
                                                       _mm_mul_ps(_mm_set1_ps(0.58700f), gf)),
@@ -39,6 +39,52 @@ void ycc_of_four(const std::int32_t* r, const std::int32_t* g, const std::int32_
     _mm_storeu_ps(Y, y);
     _mm_storeu_ps(U, u);
     _mm_storeu_ps(V, v);
+}
+
+std::int32_t load32(const std::uint8_t* p)
+{
+    std::int32_t word;
+    std::memcpy(&word, p, 4);
+    return word;
+}
+
+// size packed RGB pixels from p. Each pixel is read as 32 bits, the next
+// pixel's first byte included, so one byte past the last pixel must exist.
+void ycc_of_rgb_row(const std::uint8_t* p, int size, float* Y, float* U, float* V)
+{
+    const __m128i low = _mm_set1_epi32(0xFF);
+    for (int col = 0; col < size; col += 4, p += 12) {
+        const __m128i px = _mm_setr_epi32(load32(p), load32(p + 3), load32(p + 6), load32(p + 9));
+        ycc_of_four(_mm_and_si128(px, low), _mm_and_si128(_mm_srli_epi32(px, 8), low),
+                    _mm_and_si128(_mm_srli_epi32(px, 16), low), Y + col, U + col, V + col);
+    }
+}
+
+// Any layout, with the last column repeated past the image's edge.
+void ycc_of_any_row(const std::uint8_t* p, int comp, int inside, int size, float* Y, float* U, float* V)
+{
+    const int ofs_g = comp > 2 ? 1 : 0;
+    const int ofs_b = comp > 2 ? 2 : 0;
+    alignas(16) std::int32_t r[16];
+    alignas(16) std::int32_t g[16];
+    alignas(16) std::int32_t b[16];
+    int col = 0;
+    for (; col < inside; ++col, p += comp) {
+        r[col] = p[0];
+        g[col] = p[ofs_g];
+        b[col] = p[ofs_b];
+    }
+    for (; col < size; ++col) {
+        r[col] = r[inside - 1];
+        g[col] = g[inside - 1];
+        b[col] = b[inside - 1];
+    }
+    for (col = 0; col < size; col += 4) {
+        const auto* rv = reinterpret_cast<const __m128i*>(r + col);
+        const auto* gv = reinterpret_cast<const __m128i*>(g + col);
+        const auto* bv = reinterpret_cast<const __m128i*>(b + col);
+        ycc_of_four(_mm_load_si128(rv), _mm_load_si128(gv), _mm_load_si128(bv), Y + col, U + col, V + col);
+    }
 }
 
 // The AAN forward DCT of the library (stbiw__jpg_DCT) on four rows or
@@ -178,30 +224,20 @@ std::uint64_t nonzero_mask(const int* zigzag)
 void jpeg_block_to_ycc(const std::uint8_t* data, int width, int height, int comp, int flip, int x, int y,
                        int size, float* Y, float* U, float* V)
 {
-    const int ofs_g = comp > 2 ? 1 : 0;
-    const int ofs_b = comp > 2 ? 2 : 0;
     const int inside = x + size <= width ? size : width - x;
-    alignas(16) std::int32_t r[16];
-    alignas(16) std::int32_t g[16];
-    alignas(16) std::int32_t b[16];
     for (int row = 0; row < size; ++row) {
         // Rows past the image repeat its last row, columns its last column.
         const int clamped = y + row < height ? y + row : height - 1;
         const int source_row = flip ? height - 1 - clamped : clamped;
         const std::uint8_t* p = data + (static_cast<std::size_t>(source_row) * width + x) * comp;
-        int col = 0;
-        for (; col < inside; ++col, p += comp) {
-            r[col] = p[0];
-            g[col] = p[ofs_g];
-            b[col] = p[ofs_b];
-        }
-        for (; col < size; ++col) {
-            r[col] = r[inside - 1];
-            g[col] = g[inside - 1];
-            b[col] = b[inside - 1];
-        }
         const int pos = row * size;
-        for (col = 0; col < size; col += 4) ycc_of_four(r + col, g + col, b + col, Y + pos + col, U + pos + col, V + pos + col);
+        // Whole blocks of RGB pixels followed by at least one more byte.
+        const bool byte_follows = x + size < width || source_row < height - 1;
+        if (comp == 3 && inside == size && byte_follows) {
+            ycc_of_rgb_row(p, size, Y + pos, U + pos, V + pos);
+        } else {
+            ycc_of_any_row(p, comp, inside, size, Y + pos, U + pos, V + pos);
+        }
     }
 }
 
