@@ -83,6 +83,15 @@ for dir in "$source_dir" "$build_dir"; do
     fi
 done
 
+# No instruction on 256- or 512-bit registers anywhere: mingw-w64's GCC may
+# spill them to stack slots that Windows aligns to 16 bytes only (GCC bug
+# 54412), which crashes on Windows and never under Wine.
+wide=$("$objdump" -d "$exe" | grep -cE '%[yz]mm[0-9]' || true)
+if [ "$wide" != 0 ]; then
+    echo "$wide instructions use ymm or zmm registers"
+    fail=1
+fi
+
 [ $fail -eq 0 ] && echo "$exe: GUI subsystem, imports $dlls no resources, ASLR (high entropy), DEP," \
-    "stack protector (decoder included), no time stamp, no build path"
+    "stack protector (decoder included), no time stamp, no build path, no 256-bit registers"
 exit $fail
