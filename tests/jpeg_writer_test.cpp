@@ -9,9 +9,7 @@
 #include <random>
 #include <vector>
 
-#include <stb/stb_image_write.h>
-
-#include "plain_jpeg_writer.h"
+#include "jpeg_writers.h"
 
 namespace {
 
@@ -39,23 +37,6 @@ std::vector<std::uint8_t> pixels_of(Content content, int width, int height, int 
         }
     }
     return pixels;
-}
-
-void append(void* context, void* data, int size)
-{
-    auto* out = static_cast<std::vector<std::uint8_t>*>(context);
-    const auto* bytes = static_cast<const std::uint8_t*>(data);
-    out->insert(out->end(), bytes, bytes + size);
-}
-
-std::vector<std::uint8_t> program_jpeg(const std::uint8_t* pixels, int width, int height, int comp, int quality,
-                                       bool flip)
-{
-    std::vector<std::uint8_t> out;
-    stbi_flip_vertically_on_write(flip ? 1 : 0);
-    if (stbi_write_jpg_to_func(append, &out, width, height, comp, pixels, quality) == 0) out.clear();
-    stbi_flip_vertically_on_write(0);
-    return out;
 }
 
 // Where the two encodes first differ, for the failure message.
