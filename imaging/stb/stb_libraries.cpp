@@ -2,6 +2,8 @@
 // Only JPEG and PNG are recognised, and no side may exceed 32,768 pixels.
 #include "decoder_heap.h"
 #include "output_store.h"
+#include "png_inflate.h"
+#include "png_unfilter.h"
 
 #define STB_IMAGE_IMPLEMENTATION
 #define STBI_ONLY_JPEG
@@ -10,6 +12,12 @@
 #define STBI_MALLOC(size) decoder_malloc(size)
 #define STBI_REALLOC_SIZED(block, old_size, new_size) decoder_realloc(block, old_size, new_size)
 #define STBI_FREE(block) decoder_free(block)
+// PNG: libdeflate inflates where it gives exactly the library's bytes (see
+// png_inflate.cpp), SSE2 kernels unfilter 8-bit RGB and RGBA rows.
+#define STBI_PNG_INFLATE(buffer, len, initial_size, outlen, parse_header, interlaced) \
+    png_inflate(buffer, len, initial_size, outlen, parse_header, interlaced)
+#define STBI_PNG_UNFILTER_ROW(out, prior, raw, width, img_n, out_n, filter) \
+    png_unfilter_row(out, prior, raw, width, img_n, out_n, filter)
 #include <stb/stb_image.h>
 
 // An encode into the output store stops at its next row of blocks once the
