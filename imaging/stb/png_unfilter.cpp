@@ -49,42 +49,54 @@ __m128i absolute(__m128i v)
 }
 
 // The Paeth predictor on 16-bit lanes, ties to a, then b, as stbi__paeth.
-__m128i paeth(__m128i a, __m128i b, __m128i c)
+__m128i paeth16(__m128i a, __m128i b, __m128i c)
 {
-    const __m128i zero = _mm_setzero_si128();
-    const __m128i a16 = _mm_unpacklo_epi8(a, zero);
-    const __m128i b16 = _mm_unpacklo_epi8(b, zero);
-    const __m128i c16 = _mm_unpacklo_epi8(c, zero);
-    const __m128i bc = _mm_sub_epi16(b16, c16);
-    const __m128i ac = _mm_sub_epi16(a16, c16);
+    const __m128i bc = _mm_sub_epi16(b, c);
+    const __m128i ac = _mm_sub_epi16(a, c);
     const __m128i pa = absolute(bc);
     const __m128i pb = absolute(ac);
     const __m128i pc = absolute(_mm_add_epi16(bc, ac));
-    const __m128i smallest = _mm_min_epi16(pc, _mm_min_epi16(pa, pb));
-    __m128i nearest = select(_mm_cmpeq_epi16(smallest, pb), b16, c16);
-    nearest = select(_mm_cmpeq_epi16(smallest, pa), a16, nearest);
-    return _mm_packus_epi16(nearest, nearest);
+    const __m128i not_a = _mm_or_si128(_mm_cmpgt_epi16(pa, pb), _mm_cmpgt_epi16(pa, pc));
+    const __m128i b_or_c = select(_mm_cmpgt_epi16(pb, pc), c, b);
+    return select(not_a, b_or_c, a);
+}
+
+// Paeth rows stay in 16-bit lanes from pixel to pixel: the left pixel is the
+// one operand every step waits for.
+template <int IMG_N>
+void unfilter_paeth(std::uint8_t* out, const std::uint8_t* prior, const std::uint8_t* raw, std::uint32_t width)
+{
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i low_byte = _mm_set1_epi16(0xFF);
+    const __m128i alpha = IMG_N == 3 ? _mm_cvtsi32_si128(static_cast<int>(0xFF000000u)) : zero;
+    __m128i a = zero;
+    __m128i c = zero;
+    for (std::uint32_t i = 0; i < width; ++i) {
+        const __m128i x = IMG_N == 3 ? load3(raw + 3 * i, i + 1 == width) : load4(raw + 4 * i);
+        const __m128i b = _mm_unpacklo_epi8(load4(prior + 4 * i), zero);
+        a = _mm_and_si128(_mm_add_epi16(_mm_unpacklo_epi8(x, zero), paeth16(a, b, c)), low_byte);
+        c = b;
+        store4(out + 4 * i, _mm_or_si128(_mm_packus_epi16(a, a), alpha));
+    }
 }
 
 enum Filter { NONE, SUB, UP, AVERAGE, PAETH };
 
-// One pixel a step: x the filtered pixel, a left, b above, c above left.
+// One pixel a step: x the filtered pixel, a left, b above.
 template <int IMG_N, Filter FILTER>
 void unfilter(std::uint8_t* out, const std::uint8_t* prior, const std::uint8_t* raw, std::uint32_t width)
 {
     const __m128i alpha = IMG_N == 3 ? _mm_cvtsi32_si128(static_cast<int>(0xFF000000u)) : _mm_setzero_si128();
     __m128i a = _mm_setzero_si128();
-    __m128i c = _mm_setzero_si128();
     for (std::uint32_t i = 0; i < width; ++i) {
         const __m128i x = IMG_N == 3 ? load3(raw + 3 * i, i + 1 == width) : load4(raw + 4 * i);
+        // On the first row the library reads the row above as zeros.
         const __m128i b = prior != nullptr ? load4(prior + 4 * i) : _mm_setzero_si128();
         __m128i p = x;
         if (FILTER == SUB) p = _mm_add_epi8(x, a);
         if (FILTER == UP) p = _mm_add_epi8(x, b);
         if (FILTER == AVERAGE) p = _mm_add_epi8(x, average(a, b));
-        if (FILTER == PAETH) p = _mm_add_epi8(x, paeth(a, b, c));
         a = _mm_or_si128(p, alpha);
-        c = b;
         store4(out + 4 * i, a);
     }
 }
@@ -93,12 +105,15 @@ template <int IMG_N>
 void unfilter_row(std::uint8_t* out, const std::uint8_t* prior, const std::uint8_t* raw, std::uint32_t width,
                   int filter)
 {
-    // On the first row the library reads the row above as zeros.
     switch (filter) {
     case SUB: unfilter<IMG_N, SUB>(out, prior, raw, width); break;
     case UP: unfilter<IMG_N, UP>(out, prior, raw, width); break;
     case AVERAGE: unfilter<IMG_N, AVERAGE>(out, prior, raw, width); break;
-    case PAETH: unfilter<IMG_N, PAETH>(out, prior, raw, width); break;
+    case PAETH:
+        // paeth(left, 0, 0) is the left pixel: on the first row it is Sub.
+        if (prior == nullptr) unfilter<IMG_N, SUB>(out, prior, raw, width);
+        else unfilter_paeth<IMG_N>(out, prior, raw, width);
+        break;
     default: unfilter<IMG_N, NONE>(out, prior, raw, width); break;
     }
 }
