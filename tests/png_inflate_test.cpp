@@ -16,9 +16,15 @@ namespace {
 // DEFLATE's bit order: fields from the lowest bit, Huffman codes from their
 // highest.
 struct Bits {
-    std::vector<std::uint8_t> bytes = {0x78, 0x9c}; // zlib header
+    std::vector<std::uint8_t> bytes;
     std::uint32_t pending = 0;
     int count = 0;
+
+    Bits()
+    {
+        bytes.push_back(0x78); // zlib header
+        bytes.push_back(0x9c);
+    }
 
     void put(std::uint32_t value, int n)
     {
@@ -210,7 +216,7 @@ std::vector<std::uint8_t> stored(const std::string& text, bool damaged_nlen)
     bits.bytes.insert(bits.bytes.end(), {static_cast<std::uint8_t>(n), static_cast<std::uint8_t>(n >> 8),
                                          static_cast<std::uint8_t>(~n ^ (damaged_nlen ? 1 : 0)),
                                          static_cast<std::uint8_t>(~n >> 8)});
-    bits.bytes.insert(bits.bytes.end(), text.begin(), text.end());
+    for (char ch : text) bits.bytes.push_back(static_cast<std::uint8_t>(ch));
     return bits.end();
 }
 

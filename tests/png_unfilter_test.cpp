@@ -44,7 +44,8 @@ std::vector<std::uint8_t> png_from_rows(std::uint32_t width, std::uint32_t heigh
         z.push_back(at + n == rows.size() ? 1 : 0);
         z.insert(z.end(), {static_cast<std::uint8_t>(n), static_cast<std::uint8_t>(n >> 8),
                            static_cast<std::uint8_t>(~n), static_cast<std::uint8_t>(~n >> 8)});
-        z.insert(z.end(), rows.begin() + static_cast<std::ptrdiff_t>(at), rows.begin() + static_cast<std::ptrdiff_t>(at + n));
+        const auto from = rows.begin() + static_cast<std::ptrdiff_t>(at);
+        z.insert(z.end(), from, from + static_cast<std::ptrdiff_t>(n));
         at += n;
     } while (at < rows.size());
     z.insert(z.end(), 4, 0);
@@ -88,23 +89,28 @@ void expect_same_pixels(const std::vector<std::uint8_t>& png, const std::string&
 
 TEST(PngUnfilter, EveryFilterWidthAndFillAsTheLibrarysLoop)
 {
-    // Three rows of one filter, so that the first row (which reads zeros
-    // above) and two rows below it are covered, then a row of each filter.
+    // Four rows of one filter: the first row (which reads zeros above),
+    // then two Paeth rows go as a pair and the last alone. Then each filter
+    // after another, and Paeth pairs between single rows.
+    const std::vector<std::vector<std::uint8_t>> sequences = {
+        {0, 0, 0, 0}, {1, 1, 1, 1}, {2, 2, 2, 2}, {3, 3, 3, 3}, {4, 4, 4, 4}, {4, 0, 1, 2, 3, 4}, {4, 4, 4, 3, 4, 4, 4},
+    };
     std::mt19937 random(20);
     for (int channels : {3, 4}) {
         for (Fill fill : {Fill::RANDOM, Fill::ZEROS, Fill::MAXIMA, Fill::ZERO_MAX_ALTERNATING}) {
             for (std::uint32_t width = 1; width <= 33; ++width) {
-                for (int filter = 0; filter <= 5; ++filter) {
-                    const std::uint32_t height = filter == 5 ? 6 : 3;
+                for (std::size_t sequence = 0; sequence < sequences.size(); ++sequence) {
+                    const std::vector<std::uint8_t>& filters = sequences[sequence];
+                    const auto height = static_cast<std::uint32_t>(filters.size());
                     std::vector<std::uint8_t> rows;
                     for (std::uint32_t y = 0; y < height; ++y) {
-                        rows.push_back(static_cast<std::uint8_t>(filter == 5 ? (y + 4) % 5 : filter));
+                        rows.push_back(filters[y]);
                         for (std::uint32_t i = 0; i < width * channels; ++i) rows.push_back(fill_byte(fill, random, i));
                     }
                     expect_same_pixels(png_from_rows(width, height, channels, rows),
                                        "channels " + std::to_string(channels) + ", fill " +
                                            std::to_string(static_cast<int>(fill)) + ", width " +
-                                           std::to_string(width) + ", filter " + std::to_string(filter));
+                                           std::to_string(width) + ", filters #" + std::to_string(sequence));
                 }
             }
         }
@@ -113,11 +119,14 @@ TEST(PngUnfilter, EveryFilterWidthAndFillAsTheLibrarysLoop)
 
 TEST(PngUnfilter, RefusesAFilterByteAboveFourAsTheLibrary)
 {
-    std::vector<std::uint8_t> rows = {0, 1, 2, 3, 5, 1, 2, 3};
-    const std::vector<std::uint8_t> png = png_from_rows(1, 2, 3, rows);
-    int w = 0, h = 0, c = 0;
-    EXPECT_EQ(stbi_load_from_memory(png.data(), static_cast<int>(png.size()), &w, &h, &c, 4), nullptr);
-    EXPECT_EQ(plain_png_decode(png.data(), static_cast<int>(png.size()), &w, &h), nullptr);
+    // Also after a Paeth row, which may take the row below with it.
+    for (const std::uint8_t first : {std::uint8_t{0}, std::uint8_t{4}}) {
+        const std::vector<std::uint8_t> rows = {first, 1, 2, 3, 4, 1, 2, 3, 5, 1, 2, 3};
+        const std::vector<std::uint8_t> png = png_from_rows(1, 3, 3, rows);
+        int w = 0, h = 0, c = 0;
+        EXPECT_EQ(stbi_load_from_memory(png.data(), static_cast<int>(png.size()), &w, &h, &c, 4), nullptr);
+        EXPECT_EQ(plain_png_decode(png.data(), static_cast<int>(png.size()), &w, &h), nullptr);
+    }
 }
 
 } // namespace

@@ -16,8 +16,8 @@
 // png_inflate.cpp), SSE2 kernels unfilter 8-bit RGB and RGBA rows.
 #define STBI_PNG_INFLATE(buffer, len, initial_size, outlen, parse_header, interlaced) \
     png_inflate(buffer, len, initial_size, outlen, parse_header, interlaced)
-#define STBI_PNG_UNFILTER_ROW(out, prior, raw, width, img_n, out_n, filter) \
-    png_unfilter_row(out, prior, raw, width, img_n, out_n, filter)
+#define STBI_PNG_UNFILTER_ROWS(out, prior, raw, width, img_n, out_n, filter, next_row_follows) \
+    png_unfilter_rows(out, prior, raw, width, img_n, out_n, filter, next_row_follows)
 #include <stb/stb_image.h>
 
 // An encode into the output store stops at its next row of blocks once the
