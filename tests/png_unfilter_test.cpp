@@ -90,10 +90,11 @@ void expect_same_pixels(const std::vector<std::uint8_t>& png, const std::string&
 TEST(PngUnfilter, EveryFilterWidthAndFillAsTheLibrarysLoop)
 {
     // Four rows of one filter: the first row (which reads zeros above),
-    // then two Paeth rows go as a pair and the last alone. Then each filter
-    // after another, and Paeth pairs between single rows.
+    // then two Average or Paeth rows go as a pair and the last alone. Then
+    // each filter after another, and pairs between single rows.
     const std::vector<std::vector<std::uint8_t>> sequences = {
-        {0, 0, 0, 0}, {1, 1, 1, 1}, {2, 2, 2, 2}, {3, 3, 3, 3}, {4, 4, 4, 4}, {4, 0, 1, 2, 3, 4}, {4, 4, 4, 3, 4, 4, 4},
+        {0, 0, 0, 0}, {1, 1, 1, 1}, {2, 2, 2, 2}, {3, 3, 3, 3}, {4, 4, 4, 4},
+        {4, 0, 1, 2, 3, 4}, {4, 4, 4, 3, 4, 4, 4}, {3, 3, 3, 4, 3, 3, 3},
     };
     std::mt19937 random(20);
     for (int channels : {3, 4}) {

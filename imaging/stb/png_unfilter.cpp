@@ -114,6 +114,30 @@ void unfilter_paeth_pair(std::uint8_t* out, const std::uint8_t* prior, const std
     }
 }
 
+// Two Average rows side by side as the Paeth pair, in bytes: row 0's pixel i
+// in bytes 0-3, row 1's pixel i - 1 in bytes 4-7.
+template <int IMG_N>
+void unfilter_average_pair(std::uint8_t* out, const std::uint8_t* prior, const std::uint8_t* raw,
+                           std::uint32_t width)
+{
+    const std::uint8_t* raw1 = raw + IMG_N * width + 1; // after row 1's filter byte
+    std::uint8_t* out1 = out + 4 * width;
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i alpha = IMG_N == 3 ? _mm_set_epi32(0, 0, static_cast<int>(0xFF000000u), static_cast<int>(0xFF000000u))
+                                     : zero;
+    __m128i a = zero; // left of both; after the first step row 1's bytes are zero, as its first pixel's left is
+    for (std::uint32_t i = 0; i <= width; ++i) {
+        const __m128i x0 = i < width ? load_pixel<IMG_N>(raw, i, width) : zero;
+        const __m128i x1 = i > 0 ? load_pixel<IMG_N>(raw1, i - 1, width) : zero;
+        const __m128i x = _mm_unpacklo_epi32(x0, x1);
+        const __m128i b = _mm_unpacklo_epi32(i < width ? load4(prior + 4 * i) : zero, a);
+        a = _mm_sub_epi8(_mm_add_epi8(x, _mm_avg_epu8(a, b)), odd_carry(a, b));
+        const __m128i bytes = _mm_or_si128(a, alpha);
+        if (i < width) store4(out + 4 * i, bytes);
+        if (i > 0) store4(out1 + 4 * (i - 1), _mm_srli_si128(bytes, 4));
+    }
+}
+
 enum Filter { NONE, SUB, UP, AVERAGE, PAETH };
 
 // One pixel a step: x the filtered pixel, a left, b above.
@@ -144,7 +168,13 @@ int unfilter_rows(std::uint8_t* out, const std::uint8_t* prior, const std::uint8
     switch (filter) {
     case SUB: unfilter<IMG_N, SUB>(out, prior, raw, width); return 1;
     case UP: unfilter<IMG_N, UP>(out, prior, raw, width); return 1;
-    case AVERAGE: unfilter<IMG_N, AVERAGE>(out, prior, raw, width); return 1;
+    case AVERAGE:
+        if (prior != nullptr && next_row_follows && raw[IMG_N * width] == AVERAGE) {
+            unfilter_average_pair<IMG_N>(out, prior, raw, width);
+            return 2;
+        }
+        unfilter<IMG_N, AVERAGE>(out, prior, raw, width);
+        return 1;
     case PAETH:
         // paeth(left, 0, 0) is the left pixel: on the first row it is Sub.
         if (prior == nullptr) {
