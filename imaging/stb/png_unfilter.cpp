@@ -2,9 +2,10 @@
 
 #include <cstring>
 
-// SSE2 only: it is the x86-64 baseline, and the one pixel a step the Sub,
-// Average and Paeth filters allow (each needs the pixel to its left) fits in
-// a quarter of an SSE2 register, so wider registers would gain nothing here.
+// SSE2 only: it is the x86-64 baseline, and wide enough. Each step of Sub,
+// Average and Paeth waits for the pixel to its left, so a step holds one
+// pixel, or one of each of two rows, and wider registers would hold nothing
+// more (while AVX code from mingw-w64's GCC risks GCC bug 54412).
 #include <emmintrin.h>
 
 namespace {
