@@ -106,6 +106,28 @@ TEST(Flatten, OpaqueRunsAndMixedGroupsMatchPixelByPixel)
     }
 }
 
+TEST(Flatten, EveryColourAndAlphaInGroupsMatchesPixelByPixel)
+{
+    // Groups with a translucent pixel are flattened four at a time: every
+    // colour under every alpha there, each channel differently.
+    std::vector<std::uint8_t> px(65536 * 4);
+    for (std::size_t k = 0; k < 65536; ++k) {
+        px[4 * k] = static_cast<std::uint8_t>(k);
+        px[4 * k + 1] = static_cast<std::uint8_t>(255 - (k & 255));
+        px[4 * k + 2] = static_cast<std::uint8_t>(k * 7);
+        px[4 * k + 3] = static_cast<std::uint8_t>(k >> 8);
+    }
+    std::vector<std::uint8_t> expected(65536 * 3);
+    for (std::size_t k = 0; k < 65536; ++k) {
+        std::uint8_t one[4] = {px[4 * k], px[4 * k + 1], px[4 * k + 2], px[4 * k + 3]};
+        flatten_onto_white(one, 1, 1);
+        std::copy(one, one + 3, expected.begin() + static_cast<std::ptrdiff_t>(3 * k));
+    }
+    flatten_onto_white(px.data(), 65536, 1);
+    px.resize(65536 * 3);
+    EXPECT_EQ(px, expected);
+}
+
 TEST(LoadSource, FImageComesBackFlattenedPixelForPixel)
 {
     const std::vector<Rgba> f = f_image();

@@ -3,6 +3,8 @@
 #include "decoder_heap.h"
 #include "jpeg_kernels.h"
 #include "output_store.h"
+#include "png_inflate.h"
+#include "png_unfilter.h"
 
 #define STB_IMAGE_IMPLEMENTATION
 #define STBI_ONLY_JPEG
@@ -11,6 +13,12 @@
 #define STBI_MALLOC(size) decoder_malloc(size)
 #define STBI_REALLOC_SIZED(block, old_size, new_size) decoder_realloc(block, old_size, new_size)
 #define STBI_FREE(block) decoder_free(block)
+// PNG: libdeflate inflates where it gives exactly the library's bytes (see
+// png_inflate.cpp), SSE2 kernels unfilter 8-bit RGB and RGBA rows.
+#define STBI_PNG_INFLATE(buffer, len, initial_size, outlen, parse_header, interlaced) \
+    png_inflate(buffer, len, initial_size, outlen, parse_header, interlaced)
+#define STBI_PNG_UNFILTER_ROWS(out, prior, raw, width, img_n, out_n, filter, next_row_follows) \
+    png_unfilter_rows(out, prior, raw, width, img_n, out_n, filter, next_row_follows)
 #include <stb/stb_image.h>
 
 // An encode into the output store stops at its next row of blocks once the
