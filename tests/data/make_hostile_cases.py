@@ -7,6 +7,10 @@ exactly one fault of the kind its name says:
   jpeg_dqt16_*      16-bit quantisation values that overflow the DC product
   jpeg_prog_dc_*    a first progressive DC scan with a large point transform
   jpeg_cut_*        entropy-coded data that ends inside a value
+  jpeg_rows_*       valid files whose pixels an early conversion of each row
+                    of MCUs gets wrong unless it waits for the last scan and
+                    marker: two full scans, a second scan cut short, a colour
+                    transform named after the scan, each chroma sampling
 It also writes valid near-misses of each kind to fuzz/seeds/, so that a
 fuzzing campaign starts next to every fault.
 Run from anywhere: python3 tests/data/make_hostile_cases.py
@@ -304,6 +308,67 @@ def noise_rows_png(width, height, period):
     return b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) + chunk(b"IDAT", zlib.compress(raw, 9)) + chunk(b"IEND", b"")
 
 
+def dc_only_scan(components, mcus_x, mcus_y, dc_codes, eob, pattern, restart=0, stop=None):
+    """Entropy-coded data of DC-only blocks: components is a list of
+    (h, v) per component in scan order, pattern(c, bx, by) the DC value of
+    each block, restart the interval at which an RST marker follows, stop
+    the MCU count after which the data ends without one."""
+    out = b""
+    bits = Bits()
+    pred = [0] * len(components)
+    for m in range(mcus_x * mcus_y):
+        if stop is not None and m == stop:
+            break
+        if restart and m and m % restart == 0:
+            out += bits.data() + bytes([0xFF, 0xD0 + (m // restart - 1) % 8])
+            bits = Bits()
+            pred = [0] * len(components)
+        mx, my = m % mcus_x, m // mcus_x
+        for c, (h, v) in enumerate(components):
+            for y in range(v):
+                for x in range(h):
+                    dc = pattern(c, mx * h + x, my * v + y)
+                    diff = dc - pred[c]
+                    pred[c] = dc
+                    size = abs(diff).bit_length()
+                    bits.put(dc_codes[size])
+                    bits.value(diff, size)
+                    bits.put(eob)
+    return out + bits.data()
+
+
+def rows_cases():
+    """DC-only images: each 8 x 8 block is one flat value, 128 + DC with a
+    quantiser of 8 (the IDCT's DC gain), so every row of MCUs differs."""
+    dc_dht, dc = huffman(0, 0, [(4, n) for n in range(12)])
+    ac_dht, ac = huffman(1, 0, [(1, 0)])
+    tables = dqt(0, [8] * 64) + dc_dht + ac_dht
+    first = lambda c, bx, by: ((bx * 13 + by * 29 + c * 41) % 90) - 45
+    second = lambda c, bx, by: ((bx * 31 + by * 7 + c * 17) % 100) - 50
+    adobe_rgb = segment(0xEE, b"Adobe\x00" + bytes([0, 100, 0, 0, 0, 0, 0]))
+
+    def image(width, height, sampling, scans, after=b""):
+        hmax = max(s >> 4 for s in sampling)
+        vmax = max(s & 15 for s in sampling)
+        mx = -(-width // (8 * hmax))
+        my = -(-height // (8 * vmax))
+        comps = [(c + 1, s, 0) for c, s in enumerate(sampling)]
+        out = SOI + tables + frame(0xC0, width, height, comps)
+        for pattern, restart, stop in scans:
+            if restart:
+                out += segment(0xDD, struct.pack(">H", restart))
+            out += scan([(c + 1, 0x00) for c in range(len(sampling))], 0, 63, 0, 0)
+            out += dc_only_scan([(s >> 4, s & 15) for s in sampling], mx, my, dc, ac[0], pattern, restart, stop)
+        return out + after + EOI
+
+    yield "jpeg_rows_two_full_scans_420.jpg", image(24, 40, [0x22, 0x11, 0x11], [(first, 0, None), (second, 0, None)])
+    yield "jpeg_rows_second_scan_cut_short_422.jpg", image(40, 24, [0x21, 0x11, 0x11], [(first, 0, None), (second, 3, 3)])
+    yield "jpeg_rows_grey_second_scan_restart_missing.jpg", image(19, 45, [0x11], [(first, 0, None), (second, 4, 8)])
+    yield "jpeg_rows_adobe_rgb_after_scan.jpg", image(21, 17, [0x11, 0x11, 0x11], [(first, 0, None)], adobe_rgb)
+    for s in (0x11, 0x21, 0x12, 0x22, 0x41, 0x14, 0x31, 0x42):
+        yield "jpeg_rows_sampling_%d%d.jpg" % (s >> 4, s & 15), image(37, 35, [s, 0x11, 0x11], [(first, 0, None)])
+
+
 def write(folder, name, data):
     with open(os.path.join(folder, name), "wb") as f:
         f.write(data)
@@ -311,7 +376,7 @@ def write(folder, name, data):
 
 
 def main():
-    for make in (palette_cases, dqt16_cases, progressive_dc_cases, cut_cases):
+    for make in (palette_cases, dqt16_cases, progressive_dc_cases, cut_cases, rows_cases):
         for name, data in make():
             write(HERE, name, data)
     for name, data in seeds():
