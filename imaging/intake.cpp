@@ -9,6 +9,40 @@
 #include "decoder_heap.h"
 #include "jpeg_guard.h"
 
+namespace {
+
+// The rows of the block being decoded that jpeg_rows_converted has flattened:
+// those above end_row, in the block the decoder converted last.
+struct RowFlattening {
+    bool on = false;
+    std::uint8_t* block = nullptr;
+    std::int32_t end_row = 0;
+};
+
+// The decoder runs on the program's one thread, so a plain variable does.
+RowFlattening row_flattening;
+
+void flatten_pixels(std::uint8_t* pixels, std::uint64_t begin, std::uint64_t end);
+
+void flatten_rows(std::uint8_t* pixels, std::int32_t width, std::int32_t first_row, std::int32_t end_row)
+{
+    const std::uint64_t w = static_cast<std::uint64_t>(width);
+    flatten_pixels(pixels, w * static_cast<std::uint64_t>(first_row), w * static_cast<std::uint64_t>(end_row));
+}
+
+} // namespace
+
+void jpeg_rows_converted(std::uint8_t* output, int n, int width, int first_row, int end_row)
+{
+    if (!row_flattening.on || n != 4) return;
+    // The decoder converts the rows of a pass in order and starts a pass that
+    // it repeats at row 0, rewriting every row as RGBA; so the rows above
+    // first_row are flattened already and those below are still RGBA.
+    if (first_row == 0) row_flattening.block = output;
+    flatten_rows(output, width, first_row, end_row);
+    row_flattening.end_row = end_row;
+}
+
 bool load_source(std::FILE* stream, std::uint8_t** pixels, std::int32_t* width, std::int32_t* height)
 {
     int w = 0;
@@ -26,11 +60,16 @@ bool load_source(std::FILE* stream, std::uint8_t** pixels, std::int32_t* width, 
 
     std::rewind(stream);
     const std::size_t previous_limit = decoder_budget_begin(w, h);
+    row_flattening = RowFlattening{true, nullptr, 0};
     stbi_uc* decoded = stbi_load_from_file(stream, &w, &h, &channels, 4);
+    const RowFlattening flattened = row_flattening;
+    row_flattening = RowFlattening{};
     decoder_budget_end(previous_limit);
     if (decoded == nullptr) return false;
 
-    flatten_onto_white(decoded, w, h);
+    // A JPEG's rows were flattened as the decoder converted them, a PNG's not.
+    const std::int32_t done = flattened.block == decoded ? flattened.end_row : 0;
+    flatten_rows(decoded, w, done, h);
     *pixels = decoded;
     *width = w;
     *height = h;
@@ -92,10 +131,18 @@ __m128i flatten_4(__m128i v)
 
 void flatten_onto_white(std::uint8_t* pixels, std::int32_t width, std::int32_t height)
 {
-    const std::uint64_t n = static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(height);
-    std::uint64_t i = 0;
+    flatten_rows(pixels, width, 0, height);
+}
+
+namespace {
+
+// Flattens pixels begin to end - 1, those below begin being packed already.
+void flatten_pixels(std::uint8_t* pixels, std::uint64_t begin, std::uint64_t n)
+{
+    std::uint64_t i = begin;
     // Pixel i is read from bytes 4i..4i+3 before bytes 3i..3i+2 are written,
-    // and no later pixel's bytes lie below 3i+3, so one ascending pass is safe.
+    // and no later pixel's bytes lie below 3i+3, so one ascending pass is safe;
+    // it writes nothing below 3 * begin, where the packed pixels end.
 #if defined(__SSE2__)
     // Opaque pixels need no arithmetic, only packing, done 16 at a time when
     // all 16 are opaque; other groups are flattened 4 at a time first. Each
@@ -103,7 +150,7 @@ void flatten_onto_white(std::uint8_t* pixels, std::int32_t width, std::int32_t h
     // which the last 4 are rewritten by the next group.
     // All 64 bytes are read before any is written, the writes end below the
     // next unread byte (3k + 15 < 4k + 16), and the loop stops while
-    // 3(i + 16) + 4 <= 3n, so no byte past the packed image changes.
+    // 3(i + 16) + 4 <= 3n, so no byte past pixel n's packed bytes changes.
     const __m128i alpha = _mm_set1_epi32(static_cast<int>(0xFF000000u));
     const __m128i low3 = _mm_set1_epi64x(0x0000000000FFFFFFll);
     const __m128i high3 = _mm_set1_epi64x(0x0000FFFFFF000000ll);
@@ -135,3 +182,5 @@ void flatten_onto_white(std::uint8_t* pixels, std::int32_t width, std::int32_t h
 #endif
     for (; i < n; ++i) flatten_pixel(pixels + 4 * i, pixels + 3 * i);
 }
+
+} // namespace
