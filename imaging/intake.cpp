@@ -8,13 +8,13 @@
 
 #include "decoder_heap.h"
 #include "jpeg_guard.h"
+#include "jpeg_rows.h"
 
 namespace {
 
-// The rows of the block being decoded that jpeg_rows_converted has flattened:
-// those above end_row, in the block the decoder converted last.
+// The rows of the block being decoded that flatten_converted_rows has
+// flattened: those above end_row, in the block the decoder converted last.
 struct RowFlattening {
-    bool on = false;
     std::uint8_t* block = nullptr;
     std::int32_t end_row = 0;
 };
@@ -30,18 +30,19 @@ void flatten_rows(std::uint8_t* pixels, std::int32_t width, std::int32_t first_r
     flatten_pixels(pixels, w * static_cast<std::uint64_t>(first_row), w * static_cast<std::uint64_t>(end_row));
 }
 
-} // namespace
-
-void jpeg_rows_converted(std::uint8_t* output, int n, int width, int first_row, int end_row)
+// Flattens JPEG rows as the decoder converts them, while they are in cache.
+// The rows of a pass come in order and a repeated pass starts at row 0,
+// rewriting every row as RGBA; so the rows above first_row are flattened
+// already and those below are still RGBA.
+void flatten_converted_rows(std::uint8_t* output, int n, int width, int first_row, int end_row)
 {
-    if (!row_flattening.on || n != 4) return;
-    // The decoder converts the rows of a pass in order and starts a pass that
-    // it repeats at row 0, rewriting every row as RGBA; so the rows above
-    // first_row are flattened already and those below are still RGBA.
+    if (n != 4) return;
     if (first_row == 0) row_flattening.block = output;
     flatten_rows(output, width, first_row, end_row);
     row_flattening.end_row = end_row;
 }
+
+} // namespace
 
 bool load_source(std::FILE* stream, std::uint8_t** pixels, std::int32_t* width, std::int32_t* height)
 {
@@ -60,10 +61,11 @@ bool load_source(std::FILE* stream, std::uint8_t** pixels, std::int32_t* width, 
 
     std::rewind(stream);
     const std::size_t previous_limit = decoder_budget_begin(w, h);
-    row_flattening = RowFlattening{true, nullptr, 0};
-    stbi_uc* decoded = stbi_load_from_file(stream, &w, &h, &channels, 4);
-    const RowFlattening flattened = row_flattening;
     row_flattening = RowFlattening{};
+    jpeg_rows_converted = flatten_converted_rows;
+    stbi_uc* decoded = stbi_load_from_file(stream, &w, &h, &channels, 4);
+    jpeg_rows_converted = nullptr;
+    const RowFlattening flattened = row_flattening;
     decoder_budget_end(previous_limit);
     if (decoded == nullptr) return false;
 

@@ -15,8 +15,3 @@ bool load_source(std::FILE* stream, std::uint8_t** pixels, std::int32_t* width, 
 
 // Rewrites an RGBA block in place as packed RGB composited onto white.
 void flatten_onto_white(std::uint8_t* pixels, std::int32_t width, std::int32_t height);
-
-// The decoder's hook for each batch of JPEG rows it has converted into the
-// block output (n bytes a pixel): while load_source decodes, rows first_row to
-// end_row - 1 are flattened at once, while they are in cache.
-void jpeg_rows_converted(std::uint8_t* output, int n, int width, int first_row, int end_row);

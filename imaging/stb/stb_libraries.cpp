@@ -1,8 +1,8 @@
 // The one translation unit that holds the decoder's and the encoder's code.
 // Only JPEG and PNG are recognised, and no side may exceed 32,768 pixels.
 #include "decoder_heap.h"
-#include "intake.h"
 #include "jpeg_kernels.h"
+#include "jpeg_rows.h"
 #include "output_store.h"
 #include "png_inflate.h"
 #include "png_unfilter.h"
@@ -20,10 +20,12 @@
     png_inflate(buffer, len, initial_size, outlen, parse_header, interlaced)
 #define STBI_PNG_UNFILTER_ROWS(out, prior, raw, width, img_n, out_n, filter, next_row_follows) \
     png_unfilter_rows(out, prior, raw, width, img_n, out_n, filter, next_row_follows)
-// JPEG rows are flattened onto white as soon as they are converted.
+// JPEG rows go to the caller's function, if any, as soon as they are converted.
 #define STBI_JPEG_ROWS_CONVERTED(output, n, width, first_row, end_row) \
-    jpeg_rows_converted(output, n, width, first_row, end_row)
+    (jpeg_rows_converted != nullptr ? jpeg_rows_converted(output, n, width, first_row, end_row) : (void) 0)
 #include <stb/stb_image.h>
+
+JpegRowsConverted jpeg_rows_converted = nullptr;
 
 // An encode into the output store stops at its next row of blocks once the
 // store has refused the attempt; every other encode runs to its end.
