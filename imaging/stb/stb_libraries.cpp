@@ -21,9 +21,9 @@
     png_unfilter_rows(out, prior, raw, width, img_n, out_n, filter, next_row_follows)
 #include <stb/stb_image.h>
 
-// An encode into the output store stops at its next row of blocks once the
-// store has refused the attempt; every other encode runs to its end.
-#define STBIW_JPG_STOP(context) store_overflowed(context)
+// An encode into the output store stops at the first row of blocks at which
+// it can no longer fit; every other encode runs to its end.
+#define STBIW_JPG_STOP(context, least_bytes_to_come) store_refuses(context, least_bytes_to_come)
 // The encoder's arithmetic on vector registers, to the same bytes.
 #define STBIW_JPG_BLOCK_TO_YCC jpeg_block_to_ycc
 #define STBIW_JPG_SUBSAMPLE jpeg_subsample_chroma
