@@ -17,6 +17,8 @@ cmake --preset linux-asan >/dev/null
 cmake --build --preset linux-asan -j"$(nproc)"
 ctest --preset linux-asan || status=1
 FUZZ_SEEDS=fuzz/seeds bash fuzz/run_campaign.sh 60 || status=1
-# Half a minute of the encoder against the unpatched writer.
+# Half a minute of the encoder against the unpatched writer, and of the
+# decoder against the one without its speed patches.
 FUZZ_TARGET=jpeg_writer_fuzzer bash fuzz/run_campaign.sh 30 || status=1
+FUZZ_TARGET=decoder_patches_fuzzer bash fuzz/run_campaign.sh 30 || status=1
 exit $status
