@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 The Pixelzaun authors
+# SPDX-License-Identifier: MIT
 # Sets up the machine, builds both presets and runs every test, then the
 # sanitizer build and a short fuzzing run.
 set -euo pipefail
