@@ -22,6 +22,7 @@ import os
 import re
 import subprocess
 import sys
+import urllib.parse
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 COMPONENTS = os.path.join(HERE, "components.ini")
@@ -30,6 +31,10 @@ COMPONENTS_NAME = "scripts/notices/components.ini"
 
 class ReleaseError(Exception):
     pass
+
+
+# The Copyright lines of the paragraphs the last notice_text took, for the bill of materials.
+COPYRIGHT_LINES = []
 
 
 def load_components():
@@ -169,6 +174,10 @@ def dep5_notice(path, patterns):
                 needed.append(standalone[name])
             elif name not in standalone:
                 raise ReleaseError(f"{path}: no text for the licence {name}")
+    for p in chosen:
+        for line in p["fields"].get("Copyright", "").splitlines():
+            if line.strip() and line.strip() not in COPYRIGHT_LINES:
+                COPYRIGHT_LINES.append(line.strip())
     return "\n\n".join(p["raw"] for p in chosen + needed)
 
 
@@ -185,6 +194,7 @@ def lines_notice(path, first, before):
 
 
 def notice_text(component, libdeflate_source):
+    COPYRIGHT_LINES.clear()
     pieces = []
     for spec in component["notice"]:
         spec = spec.replace("{libdeflate}", libdeflate_source)
@@ -206,15 +216,17 @@ def notice_text(component, libdeflate_source):
 
 
 def version_of(component, libdeflate_source):
+    """The version and the architecture (source for a source package)."""
     if component["package"]:
-        out = subprocess.run(["dpkg-query", "-W", "-f=${Version}", component["package"]],
+        out = subprocess.run(["dpkg-query", "-W", "-f=${Version} ${Architecture}", component["package"]],
                              capture_output=True, text=True, check=True)
-        return out.stdout.strip()
+        version, arch = out.stdout.split()
+        return version, arch
     if component["source"] == "libdeflate":
         out = subprocess.run(["dpkg-parsechangelog", "-l", os.path.join(libdeflate_source, "debian/changelog"),
                               "-S", "Version"], capture_output=True, text=True, check=True)
-        return out.stdout.strip()
-    return None
+        return out.stdout.strip(), "source"
+    raise ReleaseError(f"component {component['name']}: neither package nor source")
 
 
 def sha(path, algorithm):
@@ -222,6 +234,11 @@ def sha(path, algorithm):
     with open(path, "rb") as f:
         h.update(f.read())
     return h.hexdigest()
+
+
+def own_copyright():
+    with open(os.path.join(HERE, "..", "..", "LICENSE"), encoding="utf-8") as f:
+        return next(line.strip() for line in f if line.startswith("Copyright"))
 
 
 def spdx_id(name):
@@ -243,7 +260,7 @@ def bill_of_materials(exe, version, used, notices, epoch):
         "licenseConcluded": "MIT",
         "licenseDeclared": "MIT",
         "licenseInfoFromFiles": ["NOASSERTION"],
-        "copyrightText": "The Pixelzaun authors",
+        "copyrightText": own_copyright(),
         "primaryPackagePurpose": "APPLICATION",
         "hasFiles": ["SPDXRef-File-pixelzaun.exe"],
     }]
@@ -257,18 +274,19 @@ def bill_of_materials(exe, version, used, notices, epoch):
             continue
         v = entry["version"]
         package = c["package"] or c["source"]
-        purl = f"pkg:deb/debian/{package}@{v}" + ("?arch=source" if c["source"] else "")
+        purl = f"pkg:deb/debian/{package}@{urllib.parse.quote(v, safe='~')}?arch={entry['arch']}"
         packages.append({
             "SPDXID": spdx_id(c["name"]),
             "name": c["name"],
             "versionInfo": v,
+            "supplier": "Organization: Debian",
             "downloadLocation": "NOASSERTION",
             "filesAnalyzed": False,
             "sourceInfo": (f"Debian source package {package} {v}, built with the program" if c["source"]
                            else f"Debian package {package} {v}") + ": " + ", ".join(entry["archives"]),
             "licenseConcluded": c["licence"],
             "licenseDeclared": c["licence"],
-            "copyrightText": "NOASSERTION",
+            "copyrightText": "\n".join(entry["copyright"]) or "NOASSERTION",
             "externalRefs": [{"referenceCategory": "PACKAGE-MANAGER", "referenceType": "purl", "referenceLocator": purl}],
         })
         relationships.append({"spdxElementId": "SPDXRef-File-pixelzaun.exe", "relationshipType": "STATIC_LINK",
@@ -315,6 +333,7 @@ def check(map_path, exe, linkmap_exe, libdeflate_source=None):
         if c["source"] and libdeflate_source is None:
             continue  # its notice lies in the build folder; write checks it
         entry["notice"] = notice_text(c, libdeflate_source or "")
+        entry["copyright"] = list(COPYRIGHT_LINES)
     return used
 
 
@@ -339,7 +358,7 @@ def main(argv):
                 c = entry["component"]
                 if c["name"] == "pixelzaun":
                     continue
-                entry["version"] = version_of(c, libdeflate_source)
+                entry["version"], entry["arch"] = version_of(c, libdeflate_source)
                 notices[c["name"]] = entry["notice"]
                 origin = (f"Debian source package {c['source']} {entry['version']}" if c["source"]
                           else f"Debian package {c['package']} {entry['version']}")
