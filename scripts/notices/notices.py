@@ -245,6 +245,27 @@ def spdx_id(name):
     return "SPDXRef-Package-" + re.sub(r"[^A-Za-z0-9.-]", "-", name)
 
 
+def component_package(entry):
+    c = entry["component"]
+    v = entry["version"]
+    package = c["package"] or c["source"]
+    purl = f"pkg:deb/debian/{package}@{urllib.parse.quote(v, safe='~')}?arch={entry['arch']}"
+    return {
+        "SPDXID": spdx_id(c["name"]),
+        "name": c["name"],
+        "versionInfo": v,
+        "supplier": "Organization: Debian",
+        "downloadLocation": "NOASSERTION",
+        "filesAnalyzed": False,
+        "sourceInfo": (f"Debian source package {package} {v}, built with the program" if c["source"]
+                       else f"Debian package {package} {v}") + ": " + ", ".join(entry["archives"]),
+        "licenseConcluded": c["licence"],
+        "licenseDeclared": c["licence"],
+        "copyrightText": "\n".join(entry["copyright"]) or "NOASSERTION",
+        "externalRefs": [{"referenceCategory": "PACKAGE-MANAGER", "referenceType": "purl", "referenceLocator": purl}],
+    }
+
+
 def bill_of_materials(exe, version, used, notices, epoch):
     created = datetime.datetime.fromtimestamp(epoch, datetime.timezone.utc).strftime("%Y-%m-%dT%H:%M:%SZ")
     exe_sha256 = sha(exe, "sha256")
@@ -270,25 +291,7 @@ def bill_of_materials(exe, version, used, notices, epoch):
     extracted = []
     for entry in used:
         c = entry["component"]
-        if c["name"] == "pixelzaun":
-            continue
-        v = entry["version"]
-        package = c["package"] or c["source"]
-        purl = f"pkg:deb/debian/{package}@{urllib.parse.quote(v, safe='~')}?arch={entry['arch']}"
-        packages.append({
-            "SPDXID": spdx_id(c["name"]),
-            "name": c["name"],
-            "versionInfo": v,
-            "supplier": "Organization: Debian",
-            "downloadLocation": "NOASSERTION",
-            "filesAnalyzed": False,
-            "sourceInfo": (f"Debian source package {package} {v}, built with the program" if c["source"]
-                           else f"Debian package {package} {v}") + ": " + ", ".join(entry["archives"]),
-            "licenseConcluded": c["licence"],
-            "licenseDeclared": c["licence"],
-            "copyrightText": "\n".join(entry["copyright"]) or "NOASSERTION",
-            "externalRefs": [{"referenceCategory": "PACKAGE-MANAGER", "referenceType": "purl", "referenceLocator": purl}],
-        })
+        packages.append(component_package(entry))
         relationships.append({"spdxElementId": "SPDXRef-File-pixelzaun.exe", "relationshipType": "STATIC_LINK",
                               "relatedSpdxElement": spdx_id(c["name"])})
         for ref in re.findall(r"LicenseRef-[A-Za-z0-9.-]+", c["licence"]):
@@ -337,42 +340,49 @@ def check(map_path, exe, linkmap_exe, libdeflate_source=None):
     return used
 
 
+def run_check(map_path, exe, linkmap_exe):
+    source = os.path.join(os.path.dirname(os.path.abspath(map_path)), "..", "imaging", "libdeflate")
+    found = [os.path.join(source, d) for d in sorted(os.listdir(source)) if d.startswith("libdeflate-")] \
+        if os.path.isdir(source) else []
+    for entry in check(map_path, exe, linkmap_exe, found[0] if found else None):
+        print(f"{entry['component']['name']}: {' '.join(entry['archives'])}")
+
+
+def notices_file(version, used):
+    sections = []
+    for entry in used:
+        c = entry["component"]
+        origin = (f"Debian source package {c['source']} {entry['version']}" if c["source"]
+                  else f"Debian package {c['package']} {entry['version']}")
+        sections.append(f"{'=' * 78}\n{c['name']} ({c['licence']})\n"
+                        f"{origin}; in the program: {', '.join(entry['archives'])}\n"
+                        f"{'=' * 78}\n\n{entry['notice']}\n")
+    header = (f"Pixelzaun {version}: notices of the third-party code linked into pixelzaun.exe\n\n"
+              "The program is linked statically. These are the parts of other projects it contains,\n"
+              "each with its copyright lines and licence as the Debian package it was built from\n"
+              "gives them. Pixelzaun's own licence is in LICENSE.txt.\n")
+    return header + "\n" + "\n".join(sections)
+
+
+def run_write(map_path, exe, version, libdeflate_source, out_dir):
+    used = [e for e in check(map_path, exe, exe, libdeflate_source) if e["component"]["name"] != "pixelzaun"]
+    for entry in used:
+        entry["version"], entry["arch"] = version_of(entry["component"], libdeflate_source)
+    notices = {e["component"]["name"]: e["notice"] for e in used}
+    # Windows line endings, for Notepad.
+    with open(os.path.join(out_dir, "THIRD-PARTY-NOTICES.txt"), "w", encoding="utf-8", newline="\r\n") as f:
+        f.write(notices_file(version, used))
+    with open(os.path.join(out_dir, "pixelzaun.spdx.json"), "w", encoding="utf-8") as f:
+        f.write(bill_of_materials(exe, version, used, notices, int(os.environ["SOURCE_DATE_EPOCH"])))
+
+
 def main(argv):
     try:
         if len(argv) == 5 and argv[1] == "check":
-            _, _, map_path, exe, linkmap_exe = argv
-            source = os.path.join(os.path.dirname(os.path.abspath(map_path)), "..", "imaging", "libdeflate")
-            found = [os.path.join(source, d) for d in sorted(os.listdir(source)) if d.startswith("libdeflate-")] \
-                if os.path.isdir(source) else []
-            used = check(map_path, exe, linkmap_exe, found[0] if found else None)
-            for entry in used:
-                print(f"{entry['component']['name']}: {' '.join(entry['archives'])}")
+            run_check(*argv[2:])
             return 0
         if len(argv) == 7 and argv[1] == "write":
-            _, _, map_path, exe, version, libdeflate_source, out_dir = argv
-            used = check(map_path, exe, exe, libdeflate_source)
-            epoch = int(os.environ["SOURCE_DATE_EPOCH"])
-            notices = {}
-            sections = []
-            for entry in used:
-                c = entry["component"]
-                if c["name"] == "pixelzaun":
-                    continue
-                entry["version"], entry["arch"] = version_of(c, libdeflate_source)
-                notices[c["name"]] = entry["notice"]
-                origin = (f"Debian source package {c['source']} {entry['version']}" if c["source"]
-                          else f"Debian package {c['package']} {entry['version']}")
-                title = f"{c['name']} ({c['licence']})"
-                sections.append(f"{'=' * 78}\n{title}\n{origin}; in the program: {', '.join(entry['archives'])}\n"
-                                f"{'=' * 78}\n\n{entry['notice']}\n")
-            header = (f"Pixelzaun {version}: notices of the third-party code linked into pixelzaun.exe\n\n"
-                      "The program is linked statically. These are the parts of other projects it contains,\n"
-                      "each with its copyright lines and licence as the Debian package it was built from\n"
-                      "gives them. Pixelzaun's own licence is in LICENSE.txt.\n")
-            with open(os.path.join(out_dir, "THIRD-PARTY-NOTICES.txt"), "w", encoding="utf-8", newline="\r\n") as f:
-                f.write(header + "\n" + "\n".join(sections))
-            with open(os.path.join(out_dir, "pixelzaun.spdx.json"), "w", encoding="utf-8") as f:
-                f.write(bill_of_materials(exe, version, used, notices, epoch))
+            run_write(*argv[2:])
             return 0
     except ReleaseError as e:
         print(f"release notices: {e}", file=sys.stderr)
