@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 The Pixelzaun authors
+# SPDX-License-Identifier: MIT
 # Runs a fuzzing campaign on load_and_fit_fuzzer, or on the target FUZZ_TARGET
 # names (jpeg_writer_fuzzer, png_inflate_fuzzer, decoder_patches_fuzzer), for
 # the given number of seconds (default 60).

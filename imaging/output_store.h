@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Pixelzaun authors
+// SPDX-License-Identifier: MIT
 #pragma once
 // The output store: the one static buffer the encoder writes each attempt into
 // and the save step writes the accepted JPEG from.

@@ -1,11 +1,15 @@
 #!/usr/bin/env bash
-# Sets up the machine, builds both presets and runs every test, then the
-# sanitizer build and a short fuzzing run.
+# SPDX-FileCopyrightText: 2026 The Pixelzaun authors
+# SPDX-License-Identifier: MIT
+# Sets up the machine, checks every file's licence header, builds both presets
+# and runs every test, then the sanitizer build and a short fuzzing run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 bash scripts/setup.sh
 status=0
+# Every file says its copyright and licence (REUSE): a second, before anything builds.
+reuse lint --quiet || { reuse lint | tail -n 20; status=1; }
 for preset in linux windows; do
     cmake --preset "$preset" >/dev/null
     cmake --build --preset "$preset" -j"$(nproc)"

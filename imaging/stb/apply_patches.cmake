@@ -1,3 +1,5 @@
+# SPDX-FileCopyrightText: 2026 The Pixelzaun authors
+# SPDX-License-Identifier: MIT
 # Copies Debian's stb headers into OUT and applies the patches listed in
 # PATCHES/series to the copy, in order. The installed headers are never
 # changed. A patch that no longer applies exactly stops the build here, naming

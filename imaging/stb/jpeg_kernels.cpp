@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Pixelzaun authors
+// SPDX-License-Identifier: MIT
 // SSE2 only, the x86-64 baseline: a lane of an SSE2 register adds and
 // multiplies floats exactly as the scalar SSE code of the library does, so
 // the results agree to the bit. Nothing wider, not even behind a run-time

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Pixelzaun authors
+// SPDX-License-Identifier: MIT
 #pragma once
 // The JPEG writer's inner steps on vector registers. Each kernel does what
 // one loop of stb_image_write's encoder does, with the same float operations

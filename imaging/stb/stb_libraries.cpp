@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Pixelzaun authors
+// SPDX-License-Identifier: MIT
 // The one translation unit that holds the decoder's and the encoder's code.
 // Only JPEG and PNG are recognised, and no side may exceed 32,768 pixels.
 #include "decoder_heap.h"
