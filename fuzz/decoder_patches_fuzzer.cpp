@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Pixelzaun authors
+// SPDX-License-Identifier: MIT
 // libFuzzer target: the decoder with its speed patches against the reference
 // decoder, built from the same series without them, on the same file. As the
 // program does, a file goes to the decoders only past the JPEG marker walk

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Pixelzaun authors
+// SPDX-License-Identifier: MIT
 // The configuration of imaging/stb/stb_libraries.cpp, on the reference copy of
 // the headers; the library's functions stay private to this unit.
 #include "reference_decoder.h"

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Pixelzaun authors
+// SPDX-License-Identifier: MIT
 #pragma once
 // The decoder built from the patch series without its speed patches, in a
 // translation unit of its own, for the differential fuzz target. Same heap,
