@@ -14,15 +14,46 @@
 
 namespace {
 
+// The helpers below run once or more per block; GCC would call some of them
+// and pass their vectors through memory.
+#define KERNEL_HELPER __attribute__((always_inline)) inline
+
 // Natural order to zigzag position, as the library numbers it.
-const std::uint8_t ZIGZAG[64] = {0,  1,  5,  6,  14, 15, 27, 28, 2,  4,  7,  13, 16, 26, 29, 42,
-                                 3,  8,  12, 17, 25, 30, 41, 43, 9,  11, 18, 24, 31, 40, 44, 53,
-                                 10, 19, 23, 32, 39, 45, 52, 54, 20, 22, 33, 38, 46, 51, 55, 60,
-                                 21, 34, 37, 47, 50, 56, 59, 61, 35, 36, 48, 49, 57, 58, 62, 63};
+constexpr std::uint8_t ZIGZAG[64] = {0,  1,  5,  6,  14, 15, 27, 28, 2,  4,  7,  13, 16, 26, 29, 42,
+                                     3,  8,  12, 17, 25, 30, 41, 43, 9,  11, 18, 24, 31, 40, 44, 53,
+                                     10, 19, 23, 32, 39, 45, 52, 54, 20, 22, 33, 38, 46, 51, 55, 60,
+                                     21, 34, 37, 47, 50, 56, 59, 61, 35, 36, 48, 49, 57, 58, 62, 63};
+
+// Zigzag position to natural order.
+struct NaturalOrder {
+    std::uint8_t of[64];
+    constexpr NaturalOrder() : of()
+    {
+        for (int j = 0; j < 64; ++j) of[ZIGZAG[j]] = static_cast<std::uint8_t>(j);
+    }
+};
+constexpr NaturalOrder NATURAL;
+
+// A mask of natural positions moved to zigzag positions four bits at a time:
+// of[n][v] has bit ZIGZAG[4n + b] set for each bit b of v.
+struct ZigzagBits {
+    std::uint64_t of[16][16];
+    constexpr ZigzagBits() : of()
+    {
+        for (int n = 0; n < 16; ++n) {
+            for (int v = 0; v < 16; ++v) {
+                for (int b = 0; b < 4; ++b) {
+                    if ((v >> b) & 1) of[n][v] |= std::uint64_t{1} << ZIGZAG[4 * n + b];
+                }
+            }
+        }
+    }
+};
+constexpr ZigzagBits ZIGZAG_BITS;
 
 // Level-shifted Y, U and V of four pixels, term by term as the library
 // writes them: +0.299f*r + 0.587f*g + 0.114f*b - 128, and so on.
-void ycc_of_four(__m128i r, __m128i g, __m128i b, float* Y, float* U, float* V)
+KERNEL_HELPER void ycc_of_four(__m128i r, __m128i g, __m128i b, float* Y, float* U, float* V)
 {
     const __m128 rf = _mm_cvtepi32_ps(r);
     const __m128 gf = _mm_cvtepi32_ps(g);
@@ -89,7 +120,7 @@ void ycc_of_any_row(const std::uint8_t* p, int comp, int inside, int size, float
 
 // The AAN forward DCT of the library (stbiw__jpg_DCT) on four rows or
 // columns at once, one per lane.
-void dct_lanes(__m128* d)
+KERNEL_HELPER void dct_lanes(__m128* d)
 {
     const __m128 tmp0 = _mm_add_ps(d[0], d[7]);
     const __m128 tmp7 = _mm_sub_ps(d[0], d[7]);
@@ -127,29 +158,17 @@ void dct_lanes(__m128* d)
     d[7] = _mm_sub_ps(z11, z4);
 }
 
-// An 8 x 8 block as [row][half]: half 0 holds columns 0-3, half 1 columns 4-7.
-// Transposed, [column][half] holds rows 0-3 and 4-7 of that column.
-void transpose8(__m128 (*m)[2])
+KERNEL_HELPER void transpose4(__m128* a, __m128* b, __m128* c, __m128* d)
 {
-    _MM_TRANSPOSE4_PS(m[0][0], m[1][0], m[2][0], m[3][0]);
-    _MM_TRANSPOSE4_PS(m[4][1], m[5][1], m[6][1], m[7][1]);
-    _MM_TRANSPOSE4_PS(m[0][1], m[1][1], m[2][1], m[3][1]);
-    _MM_TRANSPOSE4_PS(m[4][0], m[5][0], m[6][0], m[7][0]);
-    for (int i = 0; i < 4; ++i) {
-        const __m128 t = m[i][1];
-        m[i][1] = m[i + 4][0];
-        m[i + 4][0] = t;
-    }
+    _MM_TRANSPOSE4_PS(*a, *b, *c, *d);
 }
 
-void dct_both_halves(__m128 (*m)[2])
+// Four rows of eight as four vectors of columns 0-3 (d[0..3]) and four of
+// columns 4-7 (d[4..7]): transposed, d[k] holds column k of the four rows.
+KERNEL_HELPER void transpose4x8(__m128* d)
 {
-    __m128 d[8];
-    for (int h = 0; h < 2; ++h) {
-        for (int k = 0; k < 8; ++k) d[k] = m[k][h];
-        dct_lanes(d);
-        for (int k = 0; k < 8; ++k) m[k][h] = d[k];
-    }
+    transpose4(&d[0], &d[1], &d[2], &d[3]);
+    transpose4(&d[4], &d[5], &d[6], &d[7]);
 }
 
 // Appends JPEG entropy-coded bits, most significant first, and writes each
@@ -160,14 +179,14 @@ struct BitWriter {
     std::uint8_t* out;
 };
 
-void put_byte(BitWriter* w, std::uint32_t byte)
+KERNEL_HELPER void put_byte(BitWriter* w, std::uint32_t byte)
 {
     *w->out++ = static_cast<std::uint8_t>(byte);
     if (byte == 0xFF) *w->out++ = 0;
 }
 
 // length <= 32, and value has no bits above length.
-void put_bits(BitWriter* w, std::uint32_t value, int length)
+KERNEL_HELPER void put_bits(BitWriter* w, std::uint32_t value, int length)
 {
     w->bits = (w->bits << length) | value;
     w->count += length;
@@ -188,7 +207,7 @@ void put_bits(BitWriter* w, std::uint32_t value, int length)
 
 // A Huffman code (code, length) followed by the value's magnitude category
 // bits, as stbiw__jpg_calcBits gives them.
-void put_coded(BitWriter* w, const unsigned short (*table)[2], int table_base, int value)
+KERNEL_HELPER void put_coded(BitWriter* w, const unsigned short (*table)[2], int table_base, int value)
 {
     const std::uint32_t magnitude = static_cast<std::uint32_t>(value < 0 ? -value : value);
     const int size = 32 - __builtin_clz(magnitude);
@@ -197,26 +216,33 @@ void put_coded(BitWriter* w, const unsigned short (*table)[2], int table_base, i
     put_bits(w, (static_cast<std::uint32_t>(code[0]) << size) | extra, code[1] + size);
 }
 
-void put_code(BitWriter* w, const unsigned short* code)
+KERNEL_HELPER void put_code(BitWriter* w, const unsigned short* code)
 {
     put_bits(w, code[0], code[1]);
 }
 
-// Bit i set where zigzag[i] is not zero.
-std::uint64_t nonzero_mask(const int* zigzag)
+// Bit i set where natural[i] is not zero.
+KERNEL_HELPER std::uint64_t nonzero_mask(const __m128i* natural)
 {
     std::uint64_t zeros = 0;
     const __m128i zero = _mm_setzero_si128();
-    for (int i = 0; i < 64; i += 16) {
-        const __m128i* p = reinterpret_cast<const __m128i*>(zigzag + i);
+    for (int i = 0; i < 4; ++i) {
+        const __m128i* p = natural + 4 * i;
         // Saturating packs keep every non-zero value non-zero.
-        const __m128i lo = _mm_packs_epi32(_mm_loadu_si128(p), _mm_loadu_si128(p + 1));
-        const __m128i hi = _mm_packs_epi32(_mm_loadu_si128(p + 2), _mm_loadu_si128(p + 3));
+        const __m128i lo = _mm_packs_epi32(_mm_load_si128(p), _mm_load_si128(p + 1));
+        const __m128i hi = _mm_packs_epi32(_mm_load_si128(p + 2), _mm_load_si128(p + 3));
         const __m128i bytes = _mm_packs_epi16(lo, hi);
         const auto is_zero = static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, zero)));
-        zeros |= static_cast<std::uint64_t>(is_zero) << i;
+        zeros |= static_cast<std::uint64_t>(is_zero) << (16 * i);
     }
     return ~zeros;
+}
+
+KERNEL_HELPER std::uint64_t in_zigzag_order(std::uint64_t natural_mask)
+{
+    std::uint64_t mask = 0;
+    for (int n = 0; n < 16; ++n) mask |= ZIGZAG_BITS.of[n][(natural_mask >> (4 * n)) & 15];
+    return mask;
 }
 
 } // namespace
@@ -262,37 +288,49 @@ void jpeg_subsample_chroma(const float* block16, float* block8)
     }
 }
 
-void jpeg_dct_quantize(const float* block, int du_stride, const float* fdtbl, int* zigzag)
+std::uint64_t jpeg_dct_quantize(const float* block, int du_stride, const float* fdtbl, std::int32_t* natural)
 {
-    __m128 m[8][2];
-    for (int row = 0; row < 8; ++row) {
-        m[row][0] = _mm_loadu_ps(block + row * du_stride);
-        m[row][1] = _mm_loadu_ps(block + row * du_stride + 4);
-    }
-    // The library transforms the rows first, then the columns.
-    transpose8(m);
-    dct_both_halves(m);
-    transpose8(m);
-    dct_both_halves(m);
-
-    // (int)(v < 0 ? v - 0.5f : v + 0.5f), the conversion truncating.
-    const __m128 zero = _mm_setzero_ps();
-    const __m128 plus_half = _mm_set1_ps(0.5f);
-    const __m128 minus_half = _mm_set1_ps(-0.5f);
-    alignas(16) std::int32_t natural[64];
-    for (int row = 0; row < 8; ++row) {
-        for (int h = 0; h < 2; ++h) {
-            const __m128 v = _mm_mul_ps(m[row][h], _mm_loadu_ps(fdtbl + row * 8 + h * 4));
-            const __m128 negative = _mm_cmplt_ps(v, zero);
-            const __m128 half = _mm_or_ps(_mm_and_ps(negative, minus_half), _mm_andnot_ps(negative, plus_half));
-            _mm_store_si128(reinterpret_cast<__m128i*>(natural + row * 8 + h * 4), _mm_cvttps_epi32(_mm_add_ps(v, half)));
+    // The library transforms the rows first, then the columns. Rows four at
+    // a time, one per lane; the transposes back leave rows[r][c] with
+    // coefficient c of row r.
+    alignas(16) float rows[8][8];
+    for (int top = 0; top < 8; top += 4) {
+        __m128 d[8];
+        for (int r = 0; r < 4; ++r) {
+            d[r] = _mm_loadu_ps(block + (top + r) * du_stride);
+            d[r + 4] = _mm_loadu_ps(block + (top + r) * du_stride + 4);
+        }
+        transpose4x8(d);
+        dct_lanes(d);
+        transpose4x8(d);
+        for (int r = 0; r < 4; ++r) {
+            _mm_store_ps(rows[top + r], d[r]);
+            _mm_store_ps(rows[top + r] + 4, d[r + 4]);
         }
     }
-    for (int j = 0; j < 64; ++j) zigzag[ZIGZAG[j]] = natural[j];
+
+    // Columns four at a time, then (int)(v < 0 ? v - 0.5f : v + 0.5f), the
+    // conversion truncating: v + 0.5f with 0.5f carrying v's sign, the same
+    // sum (-0.0f gives +-0.5f, both 0 once truncated).
+    const __m128 sign = _mm_set1_ps(-0.0f);
+    const __m128 half = _mm_set1_ps(0.5f);
+    auto* out = reinterpret_cast<__m128i*>(natural);
+    for (int left = 0; left < 8; left += 4) {
+        __m128 d[8];
+        for (int r = 0; r < 8; ++r) d[r] = _mm_load_ps(rows[r] + left);
+        dct_lanes(d);
+        for (int r = 0; r < 8; ++r) {
+            const __m128 v = _mm_mul_ps(d[r], _mm_loadu_ps(fdtbl + r * 8 + left));
+            const __m128 rounding = _mm_or_ps(_mm_and_ps(v, sign), half);
+            _mm_store_si128(out + r * 2 + left / 4, _mm_cvttps_epi32(_mm_add_ps(v, rounding)));
+        }
+    }
+    return in_zigzag_order(nonzero_mask(out));
 }
 
-int jpeg_encode_block(JpegWriteFunc* func, void* context, int* bit_buf, int* bit_count, const int* zigzag, int dc,
-                      const unsigned short dc_table[256][2], const unsigned short ac_table[256][2])
+int jpeg_encode_block(JpegWriteFunc* func, void* context, int* bit_buf, int* bit_count, const std::int32_t* natural,
+                      std::uint64_t nonzero, int dc, const unsigned short dc_table[256][2],
+                      const unsigned short ac_table[256][2])
 {
     // At most 68 codes of up to 32 bits and 7 pending bits, every byte possibly stuffed.
     std::uint8_t bytes[1024];
@@ -300,13 +338,13 @@ int jpeg_encode_block(JpegWriteFunc* func, void* context, int* bit_buf, int* bit
     BitWriter w{0, *bit_count, bytes};
     w.bits = (static_cast<std::uint32_t>(*bit_buf) >> (24 - w.count)) & ((1u << w.count) - 1);
 
-    const int diff = zigzag[0] - dc;
+    const int diff = natural[0] - dc;
     if (diff == 0) {
         put_code(&w, dc_table[0]);
     } else {
         put_coded(&w, dc_table, 0, diff);
     }
-    std::uint64_t nonzero = nonzero_mask(zigzag) & ~std::uint64_t{1};
+    nonzero &= ~std::uint64_t{1};
     int last = 0;
     while (nonzero != 0) {
         const int i = __builtin_ctzll(nonzero);
@@ -314,7 +352,7 @@ int jpeg_encode_block(JpegWriteFunc* func, void* context, int* bit_buf, int* bit
         int zeros = i - last - 1;
         last = i;
         for (; zeros >= 16; zeros -= 16) put_code(&w, ac_table[0xF0]);
-        put_coded(&w, ac_table, zeros << 4, zigzag[i]);
+        put_coded(&w, ac_table, zeros << 4, natural[NATURAL.of[i]]);
     }
     if (last != 63) put_code(&w, ac_table[0x00]);
 
@@ -323,14 +361,14 @@ int jpeg_encode_block(JpegWriteFunc* func, void* context, int* bit_buf, int* bit
     *bit_buf = static_cast<int>((static_cast<std::uint32_t>(w.bits) & ((1u << w.count) - 1)) << (24 - w.count));
     const int length = static_cast<int>(w.out - bytes);
     if (length > 0) func(context, bytes, length);
-    return zigzag[0];
+    return natural[0];
 }
 
 int jpeg_process_block(JpegWriteFunc* func, void* context, int* bit_buf, int* bit_count, const float* block,
                        int du_stride, const float* fdtbl, int dc, const unsigned short dc_table[256][2],
                        const unsigned short ac_table[256][2])
 {
-    alignas(16) int zigzag[64];
-    jpeg_dct_quantize(block, du_stride, fdtbl, zigzag);
-    return jpeg_encode_block(func, context, bit_buf, bit_count, zigzag, dc, dc_table, ac_table);
+    alignas(16) std::int32_t natural[64];
+    const std::uint64_t nonzero = jpeg_dct_quantize(block, du_stride, fdtbl, natural);
+    return jpeg_encode_block(func, context, bit_buf, bit_count, natural, nonzero, dc, dc_table, ac_table);
 }

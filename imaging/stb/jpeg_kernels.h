@@ -20,15 +20,19 @@ void jpeg_block_to_ycc(const std::uint8_t* data, int width, int height, int comp
 void jpeg_subsample_chroma(const float* block16, float* block8);
 
 // Forward DCT of the 8 x 8 block at block (rows du_stride floats apart),
-// quantised by fdtbl (the encoder's scaled reciprocal table, row by row) and
-// put in zigzag order. Leaves block unchanged.
-void jpeg_dct_quantize(const float* block, int du_stride, const float* fdtbl, int* zigzag);
+// quantised by fdtbl (the encoder's scaled reciprocal table, row by row), in
+// natural order (row by row). Returns the mask of the non-zero coefficients
+// in zigzag order: bit i for the library's zigzag position i. Leaves block
+// unchanged; natural must be 16-byte aligned.
+std::uint64_t jpeg_dct_quantize(const float* block, int du_stride, const float* fdtbl, std::int32_t* natural);
 
-// Huffman-codes one quantised block after the previous block's DC value dc,
+// Huffman-codes one quantised block (natural order, nonzero as
+// jpeg_dct_quantize returns it) after the previous block's DC value dc,
 // continuing the library's bit state (bit_buf, bit_count), and hands the bytes,
 // 0xFF-stuffed, to func in one piece. Returns the block's DC value.
-int jpeg_encode_block(JpegWriteFunc* func, void* context, int* bit_buf, int* bit_count, const int* zigzag, int dc,
-                      const unsigned short dc_table[256][2], const unsigned short ac_table[256][2]);
+int jpeg_encode_block(JpegWriteFunc* func, void* context, int* bit_buf, int* bit_count, const std::int32_t* natural,
+                      std::uint64_t nonzero, int dc, const unsigned short dc_table[256][2],
+                      const unsigned short ac_table[256][2]);
 
 // stbiw__jpg_processDU: the transform and the coding of one block.
 int jpeg_process_block(JpegWriteFunc* func, void* context, int* bit_buf, int* bit_count, const float* block,
