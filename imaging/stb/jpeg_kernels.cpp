@@ -34,16 +34,16 @@ struct NaturalOrder {
 };
 constexpr NaturalOrder NATURAL;
 
-// A mask of natural positions moved to zigzag positions four bits at a time:
-// of[n][v] has bit ZIGZAG[4n + b] set for each bit b of v.
+// A mask of natural positions moved to zigzag positions a row at a time:
+// of[r][v] has bit ZIGZAG[8r + c] set for each bit c of v.
 struct ZigzagBits {
-    std::uint64_t of[16][16];
+    std::uint64_t of[8][256];
     constexpr ZigzagBits() : of()
     {
-        for (int n = 0; n < 16; ++n) {
-            for (int v = 0; v < 16; ++v) {
-                for (int b = 0; b < 4; ++b) {
-                    if ((v >> b) & 1) of[n][v] |= std::uint64_t{1} << ZIGZAG[4 * n + b];
+        for (int r = 0; r < 8; ++r) {
+            for (int v = 0; v < 256; ++v) {
+                for (int c = 0; c < 8; ++c) {
+                    if ((v >> c) & 1) of[r][v] |= std::uint64_t{1} << ZIGZAG[8 * r + c];
                 }
             }
         }
@@ -52,21 +52,27 @@ struct ZigzagBits {
 constexpr ZigzagBits ZIGZAG_BITS;
 
 // Level-shifted Y, U and V of four pixels, term by term as the library
-// writes them: +0.299f*r + 0.587f*g + 0.114f*b - 128, and so on.
-KERNEL_HELPER void ycc_of_four(__m128i r, __m128i g, __m128i b, float* Y, float* U, float* V)
+// writes them: +0.299f*r + 0.587f*g + 0.114f*b - 128, and so on. g comes as
+// g * 256 and b as b * 65536 (the bytes where a packed pixel holds them) and
+// their factors scaled down as much: a power of two scales a float exactly,
+// so each product, and so its rounding, is the library's.
+KERNEL_HELPER void ycc_of_four(__m128i r, __m128i g_256, __m128i b_65536, float* Y, float* U, float* V)
 {
+    const float g_scale = 1.0f / 256;
+    const float b_scale = 1.0f / 65536;
     const __m128 rf = _mm_cvtepi32_ps(r);
-    const __m128 gf = _mm_cvtepi32_ps(g);
-    const __m128 bf = _mm_cvtepi32_ps(b);
-    const __m128 half = _mm_set1_ps(0.50000f);
+    const __m128 gf = _mm_cvtepi32_ps(g_256);
+    const __m128 bf = _mm_cvtepi32_ps(b_65536);
     const __m128 y = _mm_sub_ps(_mm_add_ps(_mm_add_ps(_mm_mul_ps(_mm_set1_ps(0.29900f), rf),
-                                                      _mm_mul_ps(_mm_set1_ps(0.58700f), gf)),
-                                           _mm_mul_ps(_mm_set1_ps(0.11400f), bf)),
+                                                      _mm_mul_ps(_mm_set1_ps(0.58700f * g_scale), gf)),
+                                           _mm_mul_ps(_mm_set1_ps(0.11400f * b_scale), bf)),
                                 _mm_set1_ps(128.0f));
-    const __m128 u = _mm_add_ps(_mm_sub_ps(_mm_mul_ps(_mm_set1_ps(-0.16874f), rf), _mm_mul_ps(_mm_set1_ps(0.33126f), gf)),
-                                _mm_mul_ps(half, bf));
-    const __m128 v = _mm_sub_ps(_mm_sub_ps(_mm_mul_ps(half, rf), _mm_mul_ps(_mm_set1_ps(0.41869f), gf)),
-                                _mm_mul_ps(_mm_set1_ps(0.08131f), bf));
+    const __m128 u = _mm_add_ps(_mm_sub_ps(_mm_mul_ps(_mm_set1_ps(-0.16874f), rf),
+                                           _mm_mul_ps(_mm_set1_ps(0.33126f * g_scale), gf)),
+                                _mm_mul_ps(_mm_set1_ps(0.50000f * b_scale), bf));
+    const __m128 v = _mm_sub_ps(_mm_sub_ps(_mm_mul_ps(_mm_set1_ps(0.50000f), rf),
+                                           _mm_mul_ps(_mm_set1_ps(0.41869f * g_scale), gf)),
+                                _mm_mul_ps(_mm_set1_ps(0.08131f * b_scale), bf));
     _mm_storeu_ps(Y, y);
     _mm_storeu_ps(U, u);
     _mm_storeu_ps(V, v);
@@ -83,11 +89,13 @@ std::int32_t load32(const std::uint8_t* p)
 // pixel's first byte included, so one byte past the last pixel must exist.
 void ycc_of_rgb_row(const std::uint8_t* p, int size, float* Y, float* U, float* V)
 {
-    const __m128i low = _mm_set1_epi32(0xFF);
+    const __m128i r_bits = _mm_set1_epi32(0xFF);
+    const __m128i g_bits = _mm_set1_epi32(0xFF00);
+    const __m128i b_bits = _mm_set1_epi32(0xFF0000);
     for (int col = 0; col < size; col += 4, p += 12) {
         const __m128i px = _mm_setr_epi32(load32(p), load32(p + 3), load32(p + 6), load32(p + 9));
-        ycc_of_four(_mm_and_si128(px, low), _mm_and_si128(_mm_srli_epi32(px, 8), low),
-                    _mm_and_si128(_mm_srli_epi32(px, 16), low), Y + col, U + col, V + col);
+        ycc_of_four(_mm_and_si128(px, r_bits), _mm_and_si128(px, g_bits), _mm_and_si128(px, b_bits), Y + col,
+                    U + col, V + col);
     }
 }
 
@@ -114,7 +122,8 @@ void ycc_of_any_row(const std::uint8_t* p, int comp, int inside, int size, float
         const auto* rv = reinterpret_cast<const __m128i*>(r + col);
         const auto* gv = reinterpret_cast<const __m128i*>(g + col);
         const auto* bv = reinterpret_cast<const __m128i*>(b + col);
-        ycc_of_four(_mm_load_si128(rv), _mm_load_si128(gv), _mm_load_si128(bv), Y + col, U + col, V + col);
+        ycc_of_four(_mm_load_si128(rv), _mm_slli_epi32(_mm_load_si128(gv), 8), _mm_slli_epi32(_mm_load_si128(bv), 16),
+                    Y + col, U + col, V + col);
     }
 }
 
@@ -241,7 +250,7 @@ KERNEL_HELPER std::uint64_t nonzero_mask(const __m128i* natural)
 KERNEL_HELPER std::uint64_t in_zigzag_order(std::uint64_t natural_mask)
 {
     std::uint64_t mask = 0;
-    for (int n = 0; n < 16; ++n) mask |= ZIGZAG_BITS.of[n][(natural_mask >> (4 * n)) & 15];
+    for (int r = 0; r < 8; ++r) mask |= ZIGZAG_BITS.of[r][(natural_mask >> (8 * r)) & 255];
     return mask;
 }
 
