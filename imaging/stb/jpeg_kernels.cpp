@@ -85,45 +85,46 @@ std::int32_t load32(const std::uint8_t* p)
     return word;
 }
 
-// size packed RGB pixels from p. Each pixel is read as 32 bits, the next
-// pixel's first byte included, so one byte past the last pixel must exist.
-void ycc_of_rgb_row(const std::uint8_t* p, int size, float* Y, float* U, float* V)
+// The pixels at byte offset from of four rows, one per lane. Packed pixels
+// (3 or 4 bytes, red first) are read as 32 bits, so with 3 bytes one more
+// byte must follow; any other layout a byte at a time.
+template <bool PACKED>
+KERNEL_HELPER void ycc_of_four_rows(const std::uint8_t* const* rows, int from, int comp, float* Y, float* U, float* V)
 {
-    const __m128i r_bits = _mm_set1_epi32(0xFF);
-    const __m128i g_bits = _mm_set1_epi32(0xFF00);
-    const __m128i b_bits = _mm_set1_epi32(0xFF0000);
-    for (int col = 0; col < size; col += 4, p += 12) {
-        const __m128i px = _mm_setr_epi32(load32(p), load32(p + 3), load32(p + 6), load32(p + 9));
-        ycc_of_four(_mm_and_si128(px, r_bits), _mm_and_si128(px, g_bits), _mm_and_si128(px, b_bits), Y + col,
-                    U + col, V + col);
+    if (PACKED) {
+        const __m128i px = _mm_setr_epi32(load32(rows[0] + from), load32(rows[1] + from), load32(rows[2] + from),
+                                          load32(rows[3] + from));
+        ycc_of_four(_mm_and_si128(px, _mm_set1_epi32(0xFF)), _mm_and_si128(px, _mm_set1_epi32(0xFF00)),
+                    _mm_and_si128(px, _mm_set1_epi32(0xFF0000)), Y, U, V);
+        return;
     }
-}
-
-// Any layout, with the last column repeated past the image's edge.
-void ycc_of_any_row(const std::uint8_t* p, int comp, int inside, int size, float* Y, float* U, float* V)
-{
     const int ofs_g = comp > 2 ? 1 : 0;
     const int ofs_b = comp > 2 ? 2 : 0;
-    alignas(16) std::int32_t r[16];
-    alignas(16) std::int32_t g[16];
-    alignas(16) std::int32_t b[16];
-    int col = 0;
-    for (; col < inside; ++col, p += comp) {
-        r[col] = p[0];
-        g[col] = p[ofs_g];
-        b[col] = p[ofs_b];
+    alignas(16) std::int32_t r[4];
+    alignas(16) std::int32_t g[4];
+    alignas(16) std::int32_t b[4];
+    for (int k = 0; k < 4; ++k) {
+        const std::uint8_t* px = rows[k] + from;
+        r[k] = px[0];
+        g[k] = px[ofs_g] << 8;
+        b[k] = px[ofs_b] << 16;
     }
-    for (; col < size; ++col) {
-        r[col] = r[inside - 1];
-        g[col] = g[inside - 1];
-        b[col] = b[inside - 1];
-    }
-    for (col = 0; col < size; col += 4) {
-        const auto* rv = reinterpret_cast<const __m128i*>(r + col);
-        const auto* gv = reinterpret_cast<const __m128i*>(g + col);
-        const auto* bv = reinterpret_cast<const __m128i*>(b + col);
-        ycc_of_four(_mm_load_si128(rv), _mm_slli_epi32(_mm_load_si128(gv), 8), _mm_slli_epi32(_mm_load_si128(bv), 16),
-                    Y + col, U + col, V + col);
+    ycc_of_four(_mm_load_si128(reinterpret_cast<const __m128i*>(r)), _mm_load_si128(reinterpret_cast<const __m128i*>(g)),
+                _mm_load_si128(reinterpret_cast<const __m128i*>(b)), Y, U, V);
+}
+
+// The block's columns, four rows at a time, into the block layout; columns
+// from inside on repeat the last one inside.
+template <bool PACKED>
+void ycc_of_block(const std::uint8_t* const* rows, int comp, int inside, int size, float* Y, float* U, float* V)
+{
+    for (int top = 0; top < size; top += 4) {
+        const int quadrant_row = (top / 8) * 8 * size + top % 8;
+        for (int col = 0; col < size; ++col) {
+            const int pos = quadrant_row + (col / 8) * 8 + (col % 8) * size;
+            const int from = (col < inside ? col : inside - 1) * comp;
+            ycc_of_four_rows<PACKED>(rows + top, from, comp, Y + pos, U + pos, V + pos);
+        }
     }
 }
 
@@ -172,8 +173,8 @@ KERNEL_HELPER void transpose4(__m128* a, __m128* b, __m128* c, __m128* d)
     _MM_TRANSPOSE4_PS(*a, *b, *c, *d);
 }
 
-// Four rows of eight as four vectors of columns 0-3 (d[0..3]) and four of
-// columns 4-7 (d[4..7]): transposed, d[k] holds column k of the four rows.
+// Eight columns of four rows (d[c], rows in the lanes) as the four rows'
+// columns 0-3 (d[0..3]) and 4-7 (d[4..7]).
 KERNEL_HELPER void transpose4x8(__m128* d)
 {
     transpose4(&d[0], &d[1], &d[2], &d[3]);
@@ -260,39 +261,42 @@ void jpeg_block_to_ycc(const std::uint8_t* data, int width, int height, int comp
                        int size, float* Y, float* U, float* V)
 {
     const int inside = x + size <= width ? size : width - x;
+    const std::uint8_t* rows[16];
+    bool holds_last_row = false;
     for (int row = 0; row < size; ++row) {
         // Rows past the image repeat its last row, columns its last column.
         const int clamped = y + row < height ? y + row : height - 1;
         const int source_row = flip ? height - 1 - clamped : clamped;
-        const std::uint8_t* p = data + (static_cast<std::size_t>(source_row) * width + x) * comp;
-        const int pos = row * size;
-        // Whole blocks of RGB pixels followed by at least one more byte.
-        const bool byte_follows = x + size < width || source_row < height - 1;
-        if (comp == 3 && inside == size && byte_follows) {
-            ycc_of_rgb_row(p, size, Y + pos, U + pos, V + pos);
-        } else {
-            ycc_of_any_row(p, comp, inside, size, Y + pos, U + pos, V + pos);
-        }
+        rows[row] = data + (static_cast<std::size_t>(source_row) * width + x) * comp;
+        holds_last_row = holds_last_row || source_row == height - 1;
+    }
+    // The image's last pixel in memory is the one without a byte after it.
+    const bool ends_image = x + inside == width && holds_last_row;
+    if (comp == 4 || (comp == 3 && !ends_image)) {
+        ycc_of_block<true>(rows, comp, inside, size, Y, U, V);
+    } else {
+        ycc_of_block<false>(rows, comp, inside, size, Y, U, V);
     }
 }
 
 void jpeg_subsample_chroma(const float* block16, float* block8)
 {
     const __m128 quarter = _mm_set1_ps(0.25f);
-    for (int yy = 0; yy < 8; ++yy) {
-        const float* top = block16 + yy * 32;
-        const float* bottom = top + 16;
-        for (int half = 0; half < 8; half += 4) {
-            const __m128 t0 = _mm_loadu_ps(top + 2 * half);
-            const __m128 t1 = _mm_loadu_ps(top + 2 * half + 4);
-            const __m128 b0 = _mm_loadu_ps(bottom + 2 * half);
-            const __m128 b1 = _mm_loadu_ps(bottom + 2 * half + 4);
+    // Output rows 0-3 come from the top quadrants, 4-7 from the bottom ones.
+    for (int half = 0; half < 2; ++half) {
+        for (int col = 0; col < 8; ++col) {
+            const float* left = block16 + half * 128 + (col / 4) * 8 + (col % 4) * 32;
+            const float* right = left + 16;
+            const __m128 l0 = _mm_loadu_ps(left);
+            const __m128 l1 = _mm_loadu_ps(left + 4);
+            const __m128 r0 = _mm_loadu_ps(right);
+            const __m128 r1 = _mm_loadu_ps(right + 4);
             // (left + right + below-left + below-right) * 0.25f, in that order.
-            const __m128 sum = _mm_add_ps(_mm_add_ps(_mm_add_ps(_mm_shuffle_ps(t0, t1, _MM_SHUFFLE(2, 0, 2, 0)),
-                                                                _mm_shuffle_ps(t0, t1, _MM_SHUFFLE(3, 1, 3, 1))),
-                                                     _mm_shuffle_ps(b0, b1, _MM_SHUFFLE(2, 0, 2, 0))),
-                                          _mm_shuffle_ps(b0, b1, _MM_SHUFFLE(3, 1, 3, 1)));
-            _mm_storeu_ps(block8 + yy * 8 + half, _mm_mul_ps(sum, quarter));
+            const __m128 sum = _mm_add_ps(_mm_add_ps(_mm_add_ps(_mm_shuffle_ps(l0, l1, _MM_SHUFFLE(2, 0, 2, 0)),
+                                                                _mm_shuffle_ps(r0, r1, _MM_SHUFFLE(2, 0, 2, 0))),
+                                                     _mm_shuffle_ps(l0, l1, _MM_SHUFFLE(3, 1, 3, 1))),
+                                          _mm_shuffle_ps(r0, r1, _MM_SHUFFLE(3, 1, 3, 1)));
+            _mm_storeu_ps(block8 + col * 8 + half * 4, _mm_mul_ps(sum, quarter));
         }
     }
 }
@@ -300,16 +304,12 @@ void jpeg_subsample_chroma(const float* block16, float* block8)
 std::uint64_t jpeg_dct_quantize(const float* block, int du_stride, const float* fdtbl, std::int32_t* natural)
 {
     // The library transforms the rows first, then the columns. Rows four at
-    // a time, one per lane; the transposes back leave rows[r][c] with
-    // coefficient c of row r.
+    // a time, one per lane, as the block layout holds them; the transposes
+    // leave rows[r][c] with coefficient c of row r.
     alignas(16) float rows[8][8];
     for (int top = 0; top < 8; top += 4) {
         __m128 d[8];
-        for (int r = 0; r < 4; ++r) {
-            d[r] = _mm_loadu_ps(block + (top + r) * du_stride);
-            d[r + 4] = _mm_loadu_ps(block + (top + r) * du_stride + 4);
-        }
-        transpose4x8(d);
+        for (int c = 0; c < 8; ++c) d[c] = _mm_loadu_ps(block + c * du_stride + top);
         dct_lanes(d);
         transpose4x8(d);
         for (int r = 0; r < 4; ++r) {
