@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Pixelzaun authors
+// SPDX-License-Identifier: MIT
 #pragma once
 // The open and save dialogs. Both use one dialog record for the whole run:
 // choose_source fills it anew, choose_target changes only what saving needs.

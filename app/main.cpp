@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Pixelzaun authors
+// SPDX-License-Identifier: MIT
 // The program's entry: no window of its own, no use for the command line.
 #include <windows.h>
 

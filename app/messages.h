@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Pixelzaun authors
+// SPDX-License-Identifier: MIT
 #pragma once
 // The message catalogue: every text the program shows in a message box.
 #include <cstdint>

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Pixelzaun authors
+// SPDX-License-Identifier: MIT
 #pragma once
 // The handful of Windows and C runtime calls the program makes, each with the
 // arguments and result of the call it stands for. The program links

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Pixelzaun authors
+// SPDX-License-Identifier: MIT
 // The seam's real side: every function is the Windows or C runtime call of
 // the same name, nothing added.
 #include "platform.h"

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Pixelzaun authors
+// SPDX-License-Identifier: MIT
 #pragma once
 // The run from the open dialog to the exit status, once per process.
 #include <cstdint>

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Pixelzaun authors
+// SPDX-License-Identifier: MIT
 #pragma once
 // The exclusive save: the fitted JPEG goes into a new file only, never over
 // an existing one.

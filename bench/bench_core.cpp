@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Pixelzaun authors
+// SPDX-License-Identifier: MIT
 // The core pipeline on one photo: load_source (probe, decode, flatten) and
 // fit_jpeg (encodes down the ladder, halving when needed), as the program
 // runs them. Prints one line of figures; optionally writes the JPEG.

@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 The Pixelzaun authors
+# SPDX-License-Identifier: MIT
 # Compares the core pipeline of two builds on the same photos: runs the two
 # bench_core programs alternately, ROUNDS times each (default 3), and prints
 # per photo the best in-process time of each, their ratio (new / old) and

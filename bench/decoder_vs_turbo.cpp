@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Pixelzaun authors
+// SPDX-License-Identifier: MIT
 // One complete read of a JPEG photo by the program (load_source: probe,
 // decode to RGBA, flatten onto white, what bench_core's load_ms measures)
 // and by Debian's libjpeg-turbo (decode to RGB into memory allocated for the

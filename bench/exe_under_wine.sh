@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 The Pixelzaun authors
+# SPDX-License-Identifier: MIT
 # Times the real program under Wine: from OK in the open dialog to the save
 # dialog's appearing (the robot's wait for it), for one photo, RUNS times.
 # Prints each time and the median. Cancels the save dialog, so nothing is written.

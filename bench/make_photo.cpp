@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Pixelzaun authors
+// SPDX-License-Identifier: MIT
 // Writes a photo-like test image: smooth light and colour over the whole
 // frame, edges and texture of several sizes, and sensor grain, so that it
 // compresses about as a camera photo does. Deterministic for a given seed.

@@ -1,3 +1,5 @@
+# SPDX-FileCopyrightText: 2026 The Pixelzaun authors
+# SPDX-License-Identifier: MIT
 # The measuring half of scripts/bench.sh, sourced by it (compare_builds.sh
 # takes its ratio): timing one command, the three contenders run alternately on
 # one file, a table row per file and the medians per group, the PSNR check and

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Pixelzaun authors
+// SPDX-License-Identifier: MIT
 // One complete JPEG encode of the same pixels by the program's writer
 // (stb_image_write with the patches and kernels the program builds) and by
 // Debian's libjpeg-turbo, which only this benchmark links. The photo is read

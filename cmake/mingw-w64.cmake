@@ -1,3 +1,5 @@
+# SPDX-FileCopyrightText: 2026 The Pixelzaun authors
+# SPDX-License-Identifier: MIT
 # Cross-compiles for 64-bit Windows with Debian's mingw-w64 (posix threads).
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)

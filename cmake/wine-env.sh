@@ -1,3 +1,5 @@
+# SPDX-FileCopyrightText: 2026 The Pixelzaun authors
+# SPDX-License-Identifier: MIT
 # The environment every Wine run of Pixelzaun shares, sourced by the scripts
 # that start Wine: no debug output, no Mono or Gecko prompt, a 64-bit prefix,
 # and German as the locale, so that Wine's own dialog labels and buttons are

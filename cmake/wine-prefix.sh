@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 The Pixelzaun authors
+# SPDX-License-Identifier: MIT
 # Makes the Wine prefix named by WINEPREFIX once, and keeps a wineserver with
 # its helper processes running for it. Those processes must not inherit the
 # caller's output pipes (a test runner would wait for them), so everything

@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 The Pixelzaun authors
+# SPDX-License-Identifier: MIT
 # Runs a Windows program under Wine in a prefix of the build's own, made on
 # first use: no X server needed (null graphics driver), no crash dialog, no
 # Mono or Gecko prompt, German locale. Usage: wine-run.sh PROGRAM.exe [ARGS...]

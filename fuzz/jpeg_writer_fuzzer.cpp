@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Pixelzaun authors
+// SPDX-License-Identifier: MIT
 // libFuzzer target: the program's JPEG encoder against Debian's unpatched
 // writer on small fuzzer-chosen images. The first five bytes choose width and
 // height (1 to 64), quality (1 to 100), channels (1 to 4, mostly 3) and

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Pixelzaun authors
+// SPDX-License-Identifier: MIT
 // libFuzzer target: the input becomes a regular file, as a picked photo is, and
 // goes through load_source and, when accepted, fit_jpeg.
 #include <unistd.h>

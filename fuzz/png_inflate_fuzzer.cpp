@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Pixelzaun authors
+// SPDX-License-Identifier: MIT
 // libFuzzer target: the PNG reader's inflate call against stb_image's own
 // inflater. The input is a zlib stream after four bytes that say how many
 // bytes the image's rows take (the first three, up to 1 MiB) and whether the

@@ -1,6 +1,9 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 The Pixelzaun authors
+# SPDX-License-Identifier: MIT
 # Runs a fuzzing campaign on load_and_fit_fuzzer, or on the target FUZZ_TARGET
-# names (jpeg_writer_fuzzer), for the given number of seconds (default 60).
+# names (jpeg_writer_fuzzer, png_inflate_fuzzer, decoder_patches_fuzzer), for
+# the given number of seconds (default 60).
 # Builds the fuzz preset first. New inputs go to the work corpus
 # (build/fuzz-corpus unless FUZZ_CORPUS says otherwise); crashes, leaks,
 # out-of-memory and slow inputs are written to build/fuzz-findings, and all but
@@ -18,6 +21,11 @@ if [ "$target" = load_and_fit_fuzzer ]; then
     # Starting inputs besides the work corpus: the small seeds, and the
     # regression files unless FUZZ_SEEDS names others.
     read -r -a seeds <<< "${FUZZ_SEEDS:-fuzz/seeds tests/data/hostile}"
+    dict=(-dict=fuzz/jpeg_png.dict)
+elif [ "$target" = decoder_patches_fuzzer ]; then
+    corpus="${FUZZ_CORPUS:-build/fuzz-corpus-$target}"
+    # The JPEG test files as well: the speed patches are the JPEG decoder's.
+    read -r -a seeds <<< "${FUZZ_SEEDS:-fuzz/seeds tests/data/jpeg tests/data/hostile}"
     dict=(-dict=fuzz/jpeg_png.dict)
 else
     # The encoder's inputs are sizes and pixels: no seeds or dictionary.

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Pixelzaun authors
+// SPDX-License-Identifier: MIT
 #include "fitting.h"
 
 #include <cstring>
@@ -108,8 +110,8 @@ bool fit_jpeg(std::uint8_t* pixels, std::int32_t width, std::int32_t height)
     for (;;) {
         for (const int quality : QUALITY_LADDER) {
             store_reset();
-            // Once the store has set its overflow mark the encoder stops at its
-            // next row of blocks and returns 0: refused either way.
+            // The encoder stops and returns 0 at the first row of blocks at
+            // which the store refuses the attempt: refused either way.
             const int ok = stbi_write_jpg_to_func(store_write, &output_store, width, height, 3, pixels, quality);
             if (ok != 0 && output_store.count >= 1 && output_store.count <= MAX_JPEG_BYTES) return true;
         }

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Pixelzaun authors
+// SPDX-License-Identifier: MIT
 #pragma once
 // Size fitting: encodes the packed-RGB image as a JPEG of 1 to MAX_JPEG_BYTES
 // bytes, trying each quality of the ladder before halving the image.

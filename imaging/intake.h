@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Pixelzaun authors
+// SPDX-License-Identifier: MIT
 #pragma once
 // Source intake: the chosen photo, already open as a read-only stream, becomes
 // packed 8-bit RGB composited onto white.

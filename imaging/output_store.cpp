@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Pixelzaun authors
+// SPDX-License-Identifier: MIT
 #include "output_store.h"
 
 #include <cstring>
@@ -35,9 +37,15 @@ void store_write(void* context, void* data, int size)
     }
 }
 
-bool store_overflowed(const void* context)
+bool store_refuses(const void* context, std::size_t least_bytes_to_come)
 {
     // Tests and tools encode into buffers and files of their own through the
     // same library: those contexts are compared, never read.
-    return context == &output_store && output_store.count > MAX_JPEG_BYTES;
+    if (context != &output_store) return false;
+    if (output_store.count > MAX_JPEG_BYTES) return true;
+    // An attempt ending exactly at MAX_JPEG_BYTES still fits; the room left
+    // is taken first, so nothing can wrap.
+    if (least_bytes_to_come <= MAX_JPEG_BYTES - output_store.count) return false;
+    output_store.count = STORE_CAPACITY;
+    return true;
 }

@@ -1,6 +1,9 @@
+// SPDX-FileCopyrightText: 2026 The Pixelzaun authors
+// SPDX-License-Identifier: MIT
 #pragma once
 // The output store: the one static buffer the encoder writes each attempt into
 // and the save step writes the accepted JPEG from.
+#include <cstddef>
 #include <cstdint>
 
 constexpr std::uint64_t MAX_JPEG_BYTES = 999999;
@@ -23,6 +26,9 @@ void store_reset();
 // sets the overflow mark, which stays until the next store_reset.
 void store_write(void* context, void* data, int size);
 
-// True only when context is output_store and its overflow mark is set: the
-// attempt is lost, so its encoder may stop. Any other context is never read.
-bool store_overflowed(const void* context);
+// Asked by the encoder at each row of blocks, with the least number of bytes
+// the rest of the image must still add. True only when context is
+// output_store and the attempt is lost: its overflow mark is set, or what it
+// holds plus that bound passes MAX_JPEG_BYTES, and then the mark is set, so
+// the encoder may stop. Any other context is never read.
+bool store_refuses(const void* context, std::size_t least_bytes_to_come);

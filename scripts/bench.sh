@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 The Pixelzaun authors
+# SPDX-License-Identifier: MIT
 # Side-by-side benchmark, not a test: the core pipeline (load_source + fit_jpeg,
 # bench/bench_core) against ImageMagick's `convert IN -define jpeg:extent=999999 OUT`,
 # as it comes (a thread a core) and with `-limit thread 1`, run alternately

@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 The Pixelzaun authors
+# SPDX-License-Identifier: MIT
 # One complete run of the program on a bundled sample photo, on a virtual
 # display, driven by the end-to-end robot: it picks the photo, first names
 # the photo itself as the copy (refused: a taken name), then a free name, and

@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 The Pixelzaun authors
+# SPDX-License-Identifier: MIT
 # Sets up the machine, builds the Windows program and starts it under Wine.
 # Without a display (or with --demo) it runs scripts/demo.sh instead.
 set -euo pipefail

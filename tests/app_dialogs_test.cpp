@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Pixelzaun authors
+// SPDX-License-Identifier: MIT
 // The open and save dialog records field by field, the message catalogue
 // unit by unit, and the boxes as they reach MessageBoxW.
 #include <gtest/gtest.h>

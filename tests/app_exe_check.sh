@@ -1,4 +1,6 @@
 #!/bin/sh
+# SPDX-FileCopyrightText: 2026 The Pixelzaun authors
+# SPDX-License-Identifier: MIT
 # Reads the built program's headers and bytes: a GUI-subsystem program that
 # imports from KERNEL32, USER32, COMDLG32, the C runtime msvcrt.dll and
 # ADVAPI32 (which seeds the stack protector's canary) only, carries no

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Pixelzaun authors
+// SPDX-License-Identifier: MIT
 // write_new_file on the real file system (Wine's, when the tests run there),
 // in a fresh temporary folder: new files get exactly the bytes, existing ones
 // and unusable names are left as they were.

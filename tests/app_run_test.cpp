@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Pixelzaun authors
+// SPDX-License-Identifier: MIT
 // run_program from the open dialog to the exit status: every outcome, the
 // release of pixels and stream before any box, and what each stage is given.
 #include <gtest/gtest.h>

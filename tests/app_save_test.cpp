@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Pixelzaun authors
+// SPDX-License-Identifier: MIT
 // write_new_file and the save loop against the recording fake: the exact
 // arguments of every file call, their order on each path, and the messages.
 #include <gtest/gtest.h>

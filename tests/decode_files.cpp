@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Pixelzaun authors
+// SPDX-License-Identifier: MIT
 // Loads each file named through load_source, one after another in one
 // process, and prints its outcome with a hash of the pixels; an accepted image
 // of up to 4 megapixels is fitted too. The test command runs it under

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Pixelzaun authors
+// SPDX-License-Identifier: MIT
 // Stand-ins for the imaging calls of the run, recorded in the same call list
 // as the platform fake so that the order of loading, fitting, releasing and
 // closing shows. fit_jpeg leaves a small known JPEG-like content in the store.

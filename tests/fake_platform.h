@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Pixelzaun authors
+// SPDX-License-Identifier: MIT
 #pragma once
 // A hand-written stand-in for app/platform.h and for the imaging calls of the
 // run: every call is recorded in order with copies of what it was given, and

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Pixelzaun authors
+// SPDX-License-Identifier: MIT
 // The exact bytes of fitted JPEGs. They depend on how the decoder and encoder
 // are compiled (compiler, version, flags); a change that alters a single
 // output byte fails here instead of drifting unnoticed. The hashes are those

@@ -1,9 +1,12 @@
+// SPDX-FileCopyrightText: 2026 The Pixelzaun authors
+// SPDX-License-Identifier: MIT
 #include "fitting.h"
 
 #include <gtest/gtest.h>
 #include <stb/stb_image.h>
 #include <stb/stb_image_write.h>
 
+#include <cstdint>
 #include <cstring>
 #include <random>
 #include <vector>
@@ -37,6 +40,35 @@ TEST(StoreWrite, CountsPiecesAndSetsTheOverflowMark)
     for (const Case& c : cases) {
         store_reset();
         for (int size : c.pieces) store_write(&output_store, source, size);
+        EXPECT_EQ(output_store.count, c.count) << c.name;
+    }
+}
+
+TEST(StoreRefuses, WhenWhatItHoldsPlusTheLeastStillToComePassesTheLimit)
+{
+    struct Case {
+        const char* name;
+        std::uint64_t count;
+        std::size_t least;
+        bool refused;
+        std::uint64_t count_after;
+    } cases[] = {
+        {"empty, the rest could fill it exactly", 0, 999999, false, 0},
+        {"empty, the rest is one byte too long", 0, 1000000, true, STORE_CAPACITY},
+        {"ends exactly at the limit", 999997, 2, false, 999997},
+        {"ends one byte past it", 999998, 2, true, STORE_CAPACITY},
+        {"full, nothing to come", 999999, 0, false, 999999},
+        {"overflowed already", STORE_CAPACITY, 0, true, STORE_CAPACITY},
+        {"a bound near the type's end does not wrap", 10, SIZE_MAX, true, STORE_CAPACITY},
+    };
+    for (const Case& c : cases) {
+        output_store.count = c.count;
+        EXPECT_EQ(store_refuses(&output_store, c.least), c.refused) << c.name;
+        EXPECT_EQ(output_store.count, c.count_after) << c.name;
+        // Another context is never the store's business.
+        output_store.count = c.count;
+        Bytes other;
+        EXPECT_FALSE(store_refuses(&other, c.least)) << c.name;
         EXPECT_EQ(output_store.count, c.count) << c.name;
     }
 }
@@ -282,6 +314,68 @@ TEST(FitJpeg, AnEncodeIntoTheStoreStopsWithinARowOfBlocksOfTheMark)
         // Any other context is left alone, whatever the store holds.
         ASSERT_EQ(output_store.count, STORE_CAPACITY);
         EXPECT_EQ(encode(pixels, w, h, c.quality).size(), full) << c.quality;
+    }
+}
+
+// Everything the encoder hands the store, kept.
+Bytes offered;
+
+void recording_store_write(void* context, void* data, int size)
+{
+    append(&offered, data, size);
+    store_write(context, data, size);
+}
+
+// Bytes of an encoded JPEG up to the end of its scan header.
+std::size_t header_length(const Bytes& jpeg)
+{
+    for (std::size_t i = 0; i + 3 < jpeg.size(); ++i) {
+        if (jpeg[i] == 0xFF && jpeg[i + 1] == 0xDA) return i + 2 + (jpeg[i + 2] << 8 | jpeg[i + 3]);
+    }
+    return 0;
+}
+
+TEST(FitJpeg, TheEncoderStopsAsSoonAsTheRestCannotFitAndNotBefore)
+{
+    // Mid-grey has nothing but zero coefficients, so each block costs exactly
+    // the least a block can: its 2-bit DC code and its end of block. The bound
+    // the encoder gives the store is then exact at every row, and an attempt
+    // that the store's earlier bytes push to exactly MAX_JPEG_BYTES must still
+    // be written whole. 90 encodes 16 x 16 blocks, 95 8 x 8 ones (a multiple
+    // of 8 of them, so no bits are left over).
+    const int w = 2048;
+    const int h = 1024;
+    const Bytes grey(static_cast<std::size_t>(w) * h * 3, 128);
+    const struct {
+        int quality;
+        int mcu;
+        std::uint64_t least_mcu_bits;
+    } cases[] = {{90, 16, 32}, {95, 8, 14}};
+    static std::uint8_t padding[STORE_CAPACITY];
+    for (const auto& c : cases) {
+        const Bytes full = encode(grey, w, h, c.quality);
+        const std::uint64_t header = header_length(full);
+        const std::uint64_t mcus = static_cast<std::uint64_t>(w / c.mcu) * static_cast<std::uint64_t>(h / c.mcu);
+        ASSERT_EQ(full.size(), header + mcus * c.least_mcu_bits / 8 + 2) << c.quality;
+        const std::uint64_t fits = MAX_JPEG_BYTES - full.size();
+        for (const std::uint64_t pad : {fits, fits + 1}) {
+            store_reset();
+            store_write(&output_store, padding, static_cast<int>(pad));
+            offered.clear();
+            const int ok = stbi_write_jpg_to_func(recording_store_write, &output_store, w, h, 3, grey.data(), c.quality);
+            if (pad == fits) {
+                EXPECT_EQ(ok, 1) << c.quality;
+                EXPECT_EQ(output_store.count, MAX_JPEG_BYTES) << c.quality;
+                EXPECT_EQ(offered, full) << c.quality;
+            } else {
+                // One byte more, and the first row already cannot fit: the
+                // encoder stops before its first block.
+                EXPECT_EQ(ok, 0) << c.quality;
+                EXPECT_EQ(output_store.count, STORE_CAPACITY) << c.quality;
+                EXPECT_EQ(offered, Bytes(full.begin(), full.begin() + static_cast<std::ptrdiff_t>(header)))
+                    << c.quality;
+            }
+        }
     }
 }
 

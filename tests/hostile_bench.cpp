@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Pixelzaun authors
+// SPDX-License-Identifier: MIT
 // Prints, for each file named (folders are walked), whether the source is
 // accepted, how long loading and fitting took, the process's peak memory and
 // the largest block the decoder asked for. Each file runs in a child process,

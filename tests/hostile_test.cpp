@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Pixelzaun authors
+// SPDX-License-Identifier: MIT
 // Every hostile and PngSuite file through load_source: each must be refused or
 // decoded as the table says, with the same pixels whatever the freed heap and
 // the unused stack held; valid files decode to the plain library's pixels.

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Pixelzaun authors
+// SPDX-License-Identifier: MIT
 // The program's JPEG encoder, with its vector kernels, against Debian's
 // unpatched writer: the same bytes for every size of edge block (widths 1 to
 // 33, heights around the 8- and 16-row blocks), both chroma modes (quality up

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Pixelzaun authors
+// SPDX-License-Identifier: MIT
 #pragma once
 // The same JPEG encode by two writers, for the tests and the fuzzer that hold
 // the program's encoder to Debian's bytes. Each returns no bytes when its

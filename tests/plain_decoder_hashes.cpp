@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Pixelzaun authors
+// SPDX-License-Identifier: MIT
 // Prints, for each file named, the pixels the plain library gives: Debian's
 // stb_image.h as installed, without the program's patches, heap or marker
 // walk, flattened onto white by the formula alone. Its output is the table in

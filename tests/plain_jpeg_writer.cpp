@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Pixelzaun authors
+// SPDX-License-Identifier: MIT
 // Its own translation unit, with every function of the library static, so
 // that it shares no name with the program's patched copy.
 #define STB_IMAGE_WRITE_STATIC

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Pixelzaun authors
+// SPDX-License-Identifier: MIT
 #include "plain_png_reference.h"
 
 #define STB_IMAGE_STATIC

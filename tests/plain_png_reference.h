@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Pixelzaun authors
+// SPDX-License-Identifier: MIT
 #pragma once
 // stb_image as the program builds it but with neither of the PNG hooks
 // defined: the library's own inflater and unfilter loop, to compare with.

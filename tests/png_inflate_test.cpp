@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Pixelzaun authors
+// SPDX-License-Identifier: MIT
 // The PNG reader's inflate call against stb_image's own inflater on
 // hand-made zlib streams: each is accepted or refused by both alike, with the
 // same bytes, and takes libdeflate's path only where that path is meant to.

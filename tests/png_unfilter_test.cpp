@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Pixelzaun authors
+// SPDX-License-Identifier: MIT
 // The SSE2 unfilter against the library's own loop: 8-bit RGB and RGBA PNGs
 // whose rows carry every filter type, decoded by the program's decoder and by
 // stb_image without the hooks, byte for byte.

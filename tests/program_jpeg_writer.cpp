@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Pixelzaun authors
+// SPDX-License-Identifier: MIT
 #include <stb/stb_image_write.h>
 
 #include "jpeg_writers.h"

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Pixelzaun authors
+// SPDX-License-Identifier: MIT
 // SHA-256 as in FIPS 180-4, written for clarity rather than speed.
 #include "sha256.h"
 

@@ -1,3 +1,5 @@
+# SPDX-FileCopyrightText: 2026 The Pixelzaun authors
+# SPDX-License-Identifier: MIT
 # Applies the stb patches to copies of Debian's headers in which one line that
 # a patch changes has been altered, as a newer header would alter it; the patch
 # step must stop, naming the patch and the header, instead of making a partly

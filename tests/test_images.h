@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Pixelzaun authors
+// SPDX-License-Identifier: MIT
 #pragma once
 // Small hand-drawn images and file helpers shared by the imaging tests.
 #include <cstdint>

@@ -1,9 +1,13 @@
+# SPDX-FileCopyrightText: 2026 The Pixelzaun authors
+# SPDX-License-Identifier: MIT
 # Copies Debian's stb headers into OUT and applies the patches listed in
 # PATCHES/series to the copy, in order. The installed headers are never
 # changed. A patch that no longer applies exactly stops the build here, naming
 # the patch and its header, rather than letting it go on with an unpatched
-# decoder or encoder.
-#   cmake -DSOURCE=/usr/include/stb -DPATCHES=dir -DOUT=dir -P apply_patches.cmake
+# decoder or encoder. LEAVE_OUT, a comma-separated list of patch names, skips
+# those patches: the reference copy that the differential fuzz target compares
+# the decoder's speed patches against.
+#   cmake -DSOURCE=/usr/include/stb -DPATCHES=dir -DOUT=dir [-DLEAVE_OUT=a.patch,b.patch] -P apply_patches.cmake
 foreach(var SOURCE PATCHES OUT)
     if(NOT DEFINED ${var})
         message(FATAL_ERROR "apply_patches.cmake needs -D${var}=...")
@@ -21,6 +25,15 @@ file(MAKE_DIRECTORY ${work})
 file(COPY ${SOURCE}/stb_image.h ${SOURCE}/stb_image_write.h DESTINATION ${work})
 
 file(STRINGS ${PATCHES}/series names REGEX "^[^#]")
+if(DEFINED LEAVE_OUT)
+    string(REPLACE "," ";" left_out "${LEAVE_OUT}")
+    foreach(name IN LISTS left_out)
+        if(NOT name IN_LIST names)
+            message(FATAL_ERROR "stb patch ${name} is to be left out but is not in the series")
+        endif()
+    endforeach()
+    list(REMOVE_ITEM names ${left_out})
+endif()
 foreach(name IN LISTS names)
     execute_process(
         COMMAND ${PATCH_PROGRAM} -p1 --forward --batch --fuzz=0 --no-backup-if-mismatch -r - -i ${PATCHES}/${name}

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Pixelzaun authors
+// SPDX-License-Identifier: MIT
 #pragma once
 // The heap the image decoder allocates from. Every block starts zeroed, so a
 // file that makes the decoder read state it never wrote reads zeros instead of

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Pixelzaun authors
+// SPDX-License-Identifier: MIT
 #pragma once
 // A walk over a JPEG's markers before the decoder sees the file: it follows the
 // segments the way the decoder reads them, skips each scan's entropy-coded data

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Pixelzaun authors
+// SPDX-License-Identifier: MIT
 // SSE2 only, the x86-64 baseline: a lane of an SSE2 register adds and
 // multiplies floats exactly as the scalar SSE code of the library does, so
 // the results agree to the bit. Nothing wider, not even behind a run-time
@@ -14,28 +16,65 @@
 
 namespace {
 
+// The helpers below run once or more per block; GCC would call some of them
+// and pass their vectors through memory.
+#define KERNEL_HELPER __attribute__((always_inline)) inline
+
 // Natural order to zigzag position, as the library numbers it.
-const std::uint8_t ZIGZAG[64] = {0,  1,  5,  6,  14, 15, 27, 28, 2,  4,  7,  13, 16, 26, 29, 42,
-                                 3,  8,  12, 17, 25, 30, 41, 43, 9,  11, 18, 24, 31, 40, 44, 53,
-                                 10, 19, 23, 32, 39, 45, 52, 54, 20, 22, 33, 38, 46, 51, 55, 60,
-                                 21, 34, 37, 47, 50, 56, 59, 61, 35, 36, 48, 49, 57, 58, 62, 63};
+constexpr std::uint8_t ZIGZAG[64] = {0,  1,  5,  6,  14, 15, 27, 28, 2,  4,  7,  13, 16, 26, 29, 42,
+                                     3,  8,  12, 17, 25, 30, 41, 43, 9,  11, 18, 24, 31, 40, 44, 53,
+                                     10, 19, 23, 32, 39, 45, 52, 54, 20, 22, 33, 38, 46, 51, 55, 60,
+                                     21, 34, 37, 47, 50, 56, 59, 61, 35, 36, 48, 49, 57, 58, 62, 63};
+
+// Zigzag position to natural order.
+struct NaturalOrder {
+    std::uint8_t of[64];
+    constexpr NaturalOrder() : of()
+    {
+        for (int j = 0; j < 64; ++j) of[ZIGZAG[j]] = static_cast<std::uint8_t>(j);
+    }
+};
+constexpr NaturalOrder NATURAL;
+
+// A mask of natural positions moved to zigzag positions a row at a time:
+// of[r][v] has bit ZIGZAG[8r + c] set for each bit c of v.
+struct ZigzagBits {
+    std::uint64_t of[8][256];
+    constexpr ZigzagBits() : of()
+    {
+        for (int r = 0; r < 8; ++r) {
+            for (int v = 0; v < 256; ++v) {
+                for (int c = 0; c < 8; ++c) {
+                    if ((v >> c) & 1) of[r][v] |= std::uint64_t{1} << ZIGZAG[8 * r + c];
+                }
+            }
+        }
+    }
+};
+constexpr ZigzagBits ZIGZAG_BITS;
 
 // Level-shifted Y, U and V of four pixels, term by term as the library
-// writes them: +0.299f*r + 0.587f*g + 0.114f*b - 128, and so on.
-void ycc_of_four(__m128i r, __m128i g, __m128i b, float* Y, float* U, float* V)
+// writes them: +0.299f*r + 0.587f*g + 0.114f*b - 128, and so on. g comes as
+// g * 256 and b as b * 65536 (the bytes where a packed pixel holds them) and
+// their factors scaled down as much: a power of two scales a float exactly,
+// so each product, and so its rounding, is the library's.
+KERNEL_HELPER void ycc_of_four(__m128i r, __m128i g_256, __m128i b_65536, float* Y, float* U, float* V)
 {
+    const float g_scale = 1.0f / 256;
+    const float b_scale = 1.0f / 65536;
     const __m128 rf = _mm_cvtepi32_ps(r);
-    const __m128 gf = _mm_cvtepi32_ps(g);
-    const __m128 bf = _mm_cvtepi32_ps(b);
-    const __m128 half = _mm_set1_ps(0.50000f);
+    const __m128 gf = _mm_cvtepi32_ps(g_256);
+    const __m128 bf = _mm_cvtepi32_ps(b_65536);
     const __m128 y = _mm_sub_ps(_mm_add_ps(_mm_add_ps(_mm_mul_ps(_mm_set1_ps(0.29900f), rf),
-                                                      _mm_mul_ps(_mm_set1_ps(0.58700f), gf)),
-                                           _mm_mul_ps(_mm_set1_ps(0.11400f), bf)),
+                                                      _mm_mul_ps(_mm_set1_ps(0.58700f * g_scale), gf)),
+                                           _mm_mul_ps(_mm_set1_ps(0.11400f * b_scale), bf)),
                                 _mm_set1_ps(128.0f));
-    const __m128 u = _mm_add_ps(_mm_sub_ps(_mm_mul_ps(_mm_set1_ps(-0.16874f), rf), _mm_mul_ps(_mm_set1_ps(0.33126f), gf)),
-                                _mm_mul_ps(half, bf));
-    const __m128 v = _mm_sub_ps(_mm_sub_ps(_mm_mul_ps(half, rf), _mm_mul_ps(_mm_set1_ps(0.41869f), gf)),
-                                _mm_mul_ps(_mm_set1_ps(0.08131f), bf));
+    const __m128 u = _mm_add_ps(_mm_sub_ps(_mm_mul_ps(_mm_set1_ps(-0.16874f), rf),
+                                           _mm_mul_ps(_mm_set1_ps(0.33126f * g_scale), gf)),
+                                _mm_mul_ps(_mm_set1_ps(0.50000f * b_scale), bf));
+    const __m128 v = _mm_sub_ps(_mm_sub_ps(_mm_mul_ps(_mm_set1_ps(0.50000f), rf),
+                                           _mm_mul_ps(_mm_set1_ps(0.41869f * g_scale), gf)),
+                                _mm_mul_ps(_mm_set1_ps(0.08131f * b_scale), bf));
     _mm_storeu_ps(Y, y);
     _mm_storeu_ps(U, u);
     _mm_storeu_ps(V, v);
@@ -48,48 +87,52 @@ std::int32_t load32(const std::uint8_t* p)
     return word;
 }
 
-// size packed RGB pixels from p. Each pixel is read as 32 bits, the next
-// pixel's first byte included, so one byte past the last pixel must exist.
-void ycc_of_rgb_row(const std::uint8_t* p, int size, float* Y, float* U, float* V)
+// The pixels at byte offset from of four rows, one per lane. Packed pixels
+// (3 or 4 bytes, red first) are read as 32 bits, so with 3 bytes one more
+// byte must follow; any other layout a byte at a time.
+template <bool PACKED>
+KERNEL_HELPER void ycc_of_four_rows(const std::uint8_t* const* rows, int from, int comp, float* Y, float* U, float* V)
 {
-    const __m128i low = _mm_set1_epi32(0xFF);
-    for (int col = 0; col < size; col += 4, p += 12) {
-        const __m128i px = _mm_setr_epi32(load32(p), load32(p + 3), load32(p + 6), load32(p + 9));
-        ycc_of_four(_mm_and_si128(px, low), _mm_and_si128(_mm_srli_epi32(px, 8), low),
-                    _mm_and_si128(_mm_srli_epi32(px, 16), low), Y + col, U + col, V + col);
+    if (PACKED) {
+        const __m128i px = _mm_setr_epi32(load32(rows[0] + from), load32(rows[1] + from), load32(rows[2] + from),
+                                          load32(rows[3] + from));
+        ycc_of_four(_mm_and_si128(px, _mm_set1_epi32(0xFF)), _mm_and_si128(px, _mm_set1_epi32(0xFF00)),
+                    _mm_and_si128(px, _mm_set1_epi32(0xFF0000)), Y, U, V);
+        return;
     }
-}
-
-// Any layout, with the last column repeated past the image's edge.
-void ycc_of_any_row(const std::uint8_t* p, int comp, int inside, int size, float* Y, float* U, float* V)
-{
     const int ofs_g = comp > 2 ? 1 : 0;
     const int ofs_b = comp > 2 ? 2 : 0;
-    alignas(16) std::int32_t r[16];
-    alignas(16) std::int32_t g[16];
-    alignas(16) std::int32_t b[16];
-    int col = 0;
-    for (; col < inside; ++col, p += comp) {
-        r[col] = p[0];
-        g[col] = p[ofs_g];
-        b[col] = p[ofs_b];
+    alignas(16) std::int32_t r[4];
+    alignas(16) std::int32_t g[4];
+    alignas(16) std::int32_t b[4];
+    for (int k = 0; k < 4; ++k) {
+        const std::uint8_t* px = rows[k] + from;
+        r[k] = px[0];
+        g[k] = px[ofs_g] << 8;
+        b[k] = px[ofs_b] << 16;
     }
-    for (; col < size; ++col) {
-        r[col] = r[inside - 1];
-        g[col] = g[inside - 1];
-        b[col] = b[inside - 1];
-    }
-    for (col = 0; col < size; col += 4) {
-        const auto* rv = reinterpret_cast<const __m128i*>(r + col);
-        const auto* gv = reinterpret_cast<const __m128i*>(g + col);
-        const auto* bv = reinterpret_cast<const __m128i*>(b + col);
-        ycc_of_four(_mm_load_si128(rv), _mm_load_si128(gv), _mm_load_si128(bv), Y + col, U + col, V + col);
+    ycc_of_four(_mm_load_si128(reinterpret_cast<const __m128i*>(r)), _mm_load_si128(reinterpret_cast<const __m128i*>(g)),
+                _mm_load_si128(reinterpret_cast<const __m128i*>(b)), Y, U, V);
+}
+
+// The block's columns, four rows at a time, into the block layout; columns
+// from inside on repeat the last one inside.
+template <bool PACKED>
+void ycc_of_block(const std::uint8_t* const* rows, int comp, int inside, int size, float* Y, float* U, float* V)
+{
+    for (int top = 0; top < size; top += 4) {
+        const int quadrant_row = (top / 8) * 8 * size + top % 8;
+        for (int col = 0; col < size; ++col) {
+            const int pos = quadrant_row + (col / 8) * 8 + (col % 8) * size;
+            const int from = (col < inside ? col : inside - 1) * comp;
+            ycc_of_four_rows<PACKED>(rows + top, from, comp, Y + pos, U + pos, V + pos);
+        }
     }
 }
 
 // The AAN forward DCT of the library (stbiw__jpg_DCT) on four rows or
 // columns at once, one per lane.
-void dct_lanes(__m128* d)
+KERNEL_HELPER void dct_lanes(__m128* d)
 {
     const __m128 tmp0 = _mm_add_ps(d[0], d[7]);
     const __m128 tmp7 = _mm_sub_ps(d[0], d[7]);
@@ -127,29 +170,17 @@ void dct_lanes(__m128* d)
     d[7] = _mm_sub_ps(z11, z4);
 }
 
-// An 8 x 8 block as [row][half]: half 0 holds columns 0-3, half 1 columns 4-7.
-// Transposed, [column][half] holds rows 0-3 and 4-7 of that column.
-void transpose8(__m128 (*m)[2])
+KERNEL_HELPER void transpose4(__m128* a, __m128* b, __m128* c, __m128* d)
 {
-    _MM_TRANSPOSE4_PS(m[0][0], m[1][0], m[2][0], m[3][0]);
-    _MM_TRANSPOSE4_PS(m[4][1], m[5][1], m[6][1], m[7][1]);
-    _MM_TRANSPOSE4_PS(m[0][1], m[1][1], m[2][1], m[3][1]);
-    _MM_TRANSPOSE4_PS(m[4][0], m[5][0], m[6][0], m[7][0]);
-    for (int i = 0; i < 4; ++i) {
-        const __m128 t = m[i][1];
-        m[i][1] = m[i + 4][0];
-        m[i + 4][0] = t;
-    }
+    _MM_TRANSPOSE4_PS(*a, *b, *c, *d);
 }
 
-void dct_both_halves(__m128 (*m)[2])
+// Eight columns of four rows (d[c], rows in the lanes) as the four rows'
+// columns 0-3 (d[0..3]) and 4-7 (d[4..7]).
+KERNEL_HELPER void transpose4x8(__m128* d)
 {
-    __m128 d[8];
-    for (int h = 0; h < 2; ++h) {
-        for (int k = 0; k < 8; ++k) d[k] = m[k][h];
-        dct_lanes(d);
-        for (int k = 0; k < 8; ++k) m[k][h] = d[k];
-    }
+    transpose4(&d[0], &d[1], &d[2], &d[3]);
+    transpose4(&d[4], &d[5], &d[6], &d[7]);
 }
 
 // Appends JPEG entropy-coded bits, most significant first, and writes each
@@ -160,14 +191,14 @@ struct BitWriter {
     std::uint8_t* out;
 };
 
-void put_byte(BitWriter* w, std::uint32_t byte)
+KERNEL_HELPER void put_byte(BitWriter* w, std::uint32_t byte)
 {
     *w->out++ = static_cast<std::uint8_t>(byte);
     if (byte == 0xFF) *w->out++ = 0;
 }
 
 // length <= 32, and value has no bits above length.
-void put_bits(BitWriter* w, std::uint32_t value, int length)
+KERNEL_HELPER void put_bits(BitWriter* w, std::uint32_t value, int length)
 {
     w->bits = (w->bits << length) | value;
     w->count += length;
@@ -188,7 +219,7 @@ void put_bits(BitWriter* w, std::uint32_t value, int length)
 
 // A Huffman code (code, length) followed by the value's magnitude category
 // bits, as stbiw__jpg_calcBits gives them.
-void put_coded(BitWriter* w, const unsigned short (*table)[2], int table_base, int value)
+KERNEL_HELPER void put_coded(BitWriter* w, const unsigned short (*table)[2], int table_base, int value)
 {
     const std::uint32_t magnitude = static_cast<std::uint32_t>(value < 0 ? -value : value);
     const int size = 32 - __builtin_clz(magnitude);
@@ -197,26 +228,33 @@ void put_coded(BitWriter* w, const unsigned short (*table)[2], int table_base, i
     put_bits(w, (static_cast<std::uint32_t>(code[0]) << size) | extra, code[1] + size);
 }
 
-void put_code(BitWriter* w, const unsigned short* code)
+KERNEL_HELPER void put_code(BitWriter* w, const unsigned short* code)
 {
     put_bits(w, code[0], code[1]);
 }
 
-// Bit i set where zigzag[i] is not zero.
-std::uint64_t nonzero_mask(const int* zigzag)
+// Bit i set where natural[i] is not zero.
+KERNEL_HELPER std::uint64_t nonzero_mask(const __m128i* natural)
 {
     std::uint64_t zeros = 0;
     const __m128i zero = _mm_setzero_si128();
-    for (int i = 0; i < 64; i += 16) {
-        const __m128i* p = reinterpret_cast<const __m128i*>(zigzag + i);
+    for (int i = 0; i < 4; ++i) {
+        const __m128i* p = natural + 4 * i;
         // Saturating packs keep every non-zero value non-zero.
-        const __m128i lo = _mm_packs_epi32(_mm_loadu_si128(p), _mm_loadu_si128(p + 1));
-        const __m128i hi = _mm_packs_epi32(_mm_loadu_si128(p + 2), _mm_loadu_si128(p + 3));
+        const __m128i lo = _mm_packs_epi32(_mm_load_si128(p), _mm_load_si128(p + 1));
+        const __m128i hi = _mm_packs_epi32(_mm_load_si128(p + 2), _mm_load_si128(p + 3));
         const __m128i bytes = _mm_packs_epi16(lo, hi);
         const auto is_zero = static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, zero)));
-        zeros |= static_cast<std::uint64_t>(is_zero) << i;
+        zeros |= static_cast<std::uint64_t>(is_zero) << (16 * i);
     }
     return ~zeros;
+}
+
+KERNEL_HELPER std::uint64_t in_zigzag_order(std::uint64_t natural_mask)
+{
+    std::uint64_t mask = 0;
+    for (int r = 0; r < 8; ++r) mask |= ZIGZAG_BITS.of[r][(natural_mask >> (8 * r)) & 255];
+    return mask;
 }
 
 } // namespace
@@ -225,74 +263,85 @@ void jpeg_block_to_ycc(const std::uint8_t* data, int width, int height, int comp
                        int size, float* Y, float* U, float* V)
 {
     const int inside = x + size <= width ? size : width - x;
+    const std::uint8_t* rows[16];
+    bool holds_last_row = false;
     for (int row = 0; row < size; ++row) {
         // Rows past the image repeat its last row, columns its last column.
         const int clamped = y + row < height ? y + row : height - 1;
         const int source_row = flip ? height - 1 - clamped : clamped;
-        const std::uint8_t* p = data + (static_cast<std::size_t>(source_row) * width + x) * comp;
-        const int pos = row * size;
-        // Whole blocks of RGB pixels followed by at least one more byte.
-        const bool byte_follows = x + size < width || source_row < height - 1;
-        if (comp == 3 && inside == size && byte_follows) {
-            ycc_of_rgb_row(p, size, Y + pos, U + pos, V + pos);
-        } else {
-            ycc_of_any_row(p, comp, inside, size, Y + pos, U + pos, V + pos);
-        }
+        rows[row] = data + (static_cast<std::size_t>(source_row) * width + x) * comp;
+        holds_last_row = holds_last_row || source_row == height - 1;
+    }
+    // The image's last pixel in memory is the one without a byte after it.
+    const bool ends_image = x + inside == width && holds_last_row;
+    if (comp == 4 || (comp == 3 && !ends_image)) {
+        ycc_of_block<true>(rows, comp, inside, size, Y, U, V);
+    } else {
+        ycc_of_block<false>(rows, comp, inside, size, Y, U, V);
     }
 }
 
 void jpeg_subsample_chroma(const float* block16, float* block8)
 {
     const __m128 quarter = _mm_set1_ps(0.25f);
-    for (int yy = 0; yy < 8; ++yy) {
-        const float* top = block16 + yy * 32;
-        const float* bottom = top + 16;
-        for (int half = 0; half < 8; half += 4) {
-            const __m128 t0 = _mm_loadu_ps(top + 2 * half);
-            const __m128 t1 = _mm_loadu_ps(top + 2 * half + 4);
-            const __m128 b0 = _mm_loadu_ps(bottom + 2 * half);
-            const __m128 b1 = _mm_loadu_ps(bottom + 2 * half + 4);
+    // Output rows 0-3 come from the top quadrants, 4-7 from the bottom ones.
+    for (int half = 0; half < 2; ++half) {
+        for (int col = 0; col < 8; ++col) {
+            const float* left = block16 + half * 128 + (col / 4) * 8 + (col % 4) * 32;
+            const float* right = left + 16;
+            const __m128 l0 = _mm_loadu_ps(left);
+            const __m128 l1 = _mm_loadu_ps(left + 4);
+            const __m128 r0 = _mm_loadu_ps(right);
+            const __m128 r1 = _mm_loadu_ps(right + 4);
             // (left + right + below-left + below-right) * 0.25f, in that order.
-            const __m128 sum = _mm_add_ps(_mm_add_ps(_mm_add_ps(_mm_shuffle_ps(t0, t1, _MM_SHUFFLE(2, 0, 2, 0)),
-                                                                _mm_shuffle_ps(t0, t1, _MM_SHUFFLE(3, 1, 3, 1))),
-                                                     _mm_shuffle_ps(b0, b1, _MM_SHUFFLE(2, 0, 2, 0))),
-                                          _mm_shuffle_ps(b0, b1, _MM_SHUFFLE(3, 1, 3, 1)));
-            _mm_storeu_ps(block8 + yy * 8 + half, _mm_mul_ps(sum, quarter));
+            const __m128 sum = _mm_add_ps(_mm_add_ps(_mm_add_ps(_mm_shuffle_ps(l0, l1, _MM_SHUFFLE(2, 0, 2, 0)),
+                                                                _mm_shuffle_ps(r0, r1, _MM_SHUFFLE(2, 0, 2, 0))),
+                                                     _mm_shuffle_ps(l0, l1, _MM_SHUFFLE(3, 1, 3, 1))),
+                                          _mm_shuffle_ps(r0, r1, _MM_SHUFFLE(3, 1, 3, 1)));
+            _mm_storeu_ps(block8 + col * 8 + half * 4, _mm_mul_ps(sum, quarter));
         }
     }
 }
 
-void jpeg_dct_quantize(const float* block, int du_stride, const float* fdtbl, int* zigzag)
+std::uint64_t jpeg_dct_quantize(const float* block, int du_stride, const float* fdtbl, std::int32_t* natural)
 {
-    __m128 m[8][2];
-    for (int row = 0; row < 8; ++row) {
-        m[row][0] = _mm_loadu_ps(block + row * du_stride);
-        m[row][1] = _mm_loadu_ps(block + row * du_stride + 4);
-    }
-    // The library transforms the rows first, then the columns.
-    transpose8(m);
-    dct_both_halves(m);
-    transpose8(m);
-    dct_both_halves(m);
-
-    // (int)(v < 0 ? v - 0.5f : v + 0.5f), the conversion truncating.
-    const __m128 zero = _mm_setzero_ps();
-    const __m128 plus_half = _mm_set1_ps(0.5f);
-    const __m128 minus_half = _mm_set1_ps(-0.5f);
-    alignas(16) std::int32_t natural[64];
-    for (int row = 0; row < 8; ++row) {
-        for (int h = 0; h < 2; ++h) {
-            const __m128 v = _mm_mul_ps(m[row][h], _mm_loadu_ps(fdtbl + row * 8 + h * 4));
-            const __m128 negative = _mm_cmplt_ps(v, zero);
-            const __m128 half = _mm_or_ps(_mm_and_ps(negative, minus_half), _mm_andnot_ps(negative, plus_half));
-            _mm_store_si128(reinterpret_cast<__m128i*>(natural + row * 8 + h * 4), _mm_cvttps_epi32(_mm_add_ps(v, half)));
+    // The library transforms the rows first, then the columns. Rows four at
+    // a time, one per lane, as the block layout holds them; the transposes
+    // leave rows[r][c] with coefficient c of row r.
+    alignas(16) float rows[8][8];
+    for (int top = 0; top < 8; top += 4) {
+        __m128 d[8];
+        for (int c = 0; c < 8; ++c) d[c] = _mm_loadu_ps(block + c * du_stride + top);
+        dct_lanes(d);
+        transpose4x8(d);
+        for (int r = 0; r < 4; ++r) {
+            _mm_store_ps(rows[top + r], d[r]);
+            _mm_store_ps(rows[top + r] + 4, d[r + 4]);
         }
     }
-    for (int j = 0; j < 64; ++j) zigzag[ZIGZAG[j]] = natural[j];
+
+    // Columns four at a time, then (int)(v < 0 ? v - 0.5f : v + 0.5f), the
+    // conversion truncating: v + 0.5f with 0.5f carrying v's sign, the same
+    // sum (-0.0f gives +-0.5f, both 0 once truncated).
+    const __m128 sign = _mm_set1_ps(-0.0f);
+    const __m128 half = _mm_set1_ps(0.5f);
+    auto* out = reinterpret_cast<__m128i*>(natural);
+    for (int left = 0; left < 8; left += 4) {
+        __m128 d[8];
+        for (int r = 0; r < 8; ++r) d[r] = _mm_load_ps(rows[r] + left);
+        dct_lanes(d);
+        for (int r = 0; r < 8; ++r) {
+            const __m128 v = _mm_mul_ps(d[r], _mm_loadu_ps(fdtbl + r * 8 + left));
+            const __m128 rounding = _mm_or_ps(_mm_and_ps(v, sign), half);
+            _mm_store_si128(out + r * 2 + left / 4, _mm_cvttps_epi32(_mm_add_ps(v, rounding)));
+        }
+    }
+    return in_zigzag_order(nonzero_mask(out));
 }
 
-int jpeg_encode_block(JpegWriteFunc* func, void* context, int* bit_buf, int* bit_count, const int* zigzag, int dc,
-                      const unsigned short dc_table[256][2], const unsigned short ac_table[256][2])
+int jpeg_encode_block(JpegWriteFunc* func, void* context, int* bit_buf, int* bit_count, const std::int32_t* natural,
+                      std::uint64_t nonzero, int dc, const unsigned short dc_table[256][2],
+                      const unsigned short ac_table[256][2])
 {
     // At most 68 codes of up to 32 bits and 7 pending bits, every byte possibly stuffed.
     std::uint8_t bytes[1024];
@@ -300,13 +349,13 @@ int jpeg_encode_block(JpegWriteFunc* func, void* context, int* bit_buf, int* bit
     BitWriter w{0, *bit_count, bytes};
     w.bits = (static_cast<std::uint32_t>(*bit_buf) >> (24 - w.count)) & ((1u << w.count) - 1);
 
-    const int diff = zigzag[0] - dc;
+    const int diff = natural[0] - dc;
     if (diff == 0) {
         put_code(&w, dc_table[0]);
     } else {
         put_coded(&w, dc_table, 0, diff);
     }
-    std::uint64_t nonzero = nonzero_mask(zigzag) & ~std::uint64_t{1};
+    nonzero &= ~std::uint64_t{1};
     int last = 0;
     while (nonzero != 0) {
         const int i = __builtin_ctzll(nonzero);
@@ -314,7 +363,7 @@ int jpeg_encode_block(JpegWriteFunc* func, void* context, int* bit_buf, int* bit
         int zeros = i - last - 1;
         last = i;
         for (; zeros >= 16; zeros -= 16) put_code(&w, ac_table[0xF0]);
-        put_coded(&w, ac_table, zeros << 4, zigzag[i]);
+        put_coded(&w, ac_table, zeros << 4, natural[NATURAL.of[i]]);
     }
     if (last != 63) put_code(&w, ac_table[0x00]);
 
@@ -323,14 +372,14 @@ int jpeg_encode_block(JpegWriteFunc* func, void* context, int* bit_buf, int* bit
     *bit_buf = static_cast<int>((static_cast<std::uint32_t>(w.bits) & ((1u << w.count) - 1)) << (24 - w.count));
     const int length = static_cast<int>(w.out - bytes);
     if (length > 0) func(context, bytes, length);
-    return zigzag[0];
+    return natural[0];
 }
 
 int jpeg_process_block(JpegWriteFunc* func, void* context, int* bit_buf, int* bit_count, const float* block,
                        int du_stride, const float* fdtbl, int dc, const unsigned short dc_table[256][2],
                        const unsigned short ac_table[256][2])
 {
-    alignas(16) int zigzag[64];
-    jpeg_dct_quantize(block, du_stride, fdtbl, zigzag);
-    return jpeg_encode_block(func, context, bit_buf, bit_count, zigzag, dc, dc_table, ac_table);
+    alignas(16) std::int32_t natural[64];
+    const std::uint64_t nonzero = jpeg_dct_quantize(block, du_stride, fdtbl, natural);
+    return jpeg_encode_block(func, context, bit_buf, bit_count, natural, nonzero, dc, dc_table, ac_table);
 }

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Pixelzaun authors
+// SPDX-License-Identifier: MIT
 #pragma once
 // While set, the JPEG decoder hands each batch of output rows it has just
 // upsampled and colour-converted (rows first_row to end_row - 1 of a block of

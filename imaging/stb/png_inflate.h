@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Pixelzaun authors
+// SPDX-License-Identifier: MIT
 #pragma once
 // The PNG reader's one inflate call (STBI_PNG_INFLATE in stb_libraries.cpp):
 // libdeflate where it gives exactly what stb_image's inflater gives, that

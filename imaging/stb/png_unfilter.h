@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Pixelzaun authors
+// SPDX-License-Identifier: MIT
 #pragma once
 // The PNG reader's unfilter for 8-bit RGB and RGBA rows into RGBA output
 // (STBI_PNG_UNFILTER_ROW in stb_libraries.cpp), byte for byte what

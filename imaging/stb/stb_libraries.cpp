@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Pixelzaun authors
+// SPDX-License-Identifier: MIT
 // The one translation unit that holds the decoder's and the encoder's code.
 // Only JPEG and PNG are recognised, and no side may exceed 32,768 pixels.
 #include "decoder_heap.h"
@@ -27,10 +29,11 @@
 
 JpegRowsConverted jpeg_rows_converted = nullptr;
 
-// An encode into the output store stops at its next row of blocks once the
-// store has refused the attempt; every other encode runs to its end.
-#define STBIW_JPG_STOP(context) store_overflowed(context)
-// The encoder's arithmetic on vector registers, to the same bytes.
+// An encode into the output store stops at the first row of blocks at which
+// it can no longer fit; every other encode runs to its end.
+#define STBIW_JPG_STOP(context, least_bytes_to_come) store_refuses(context, least_bytes_to_come)
+// The encoder's arithmetic on vector registers, to the same bytes. The three
+// pass blocks in a layout of their own (jpeg_kernels.h), so they go together.
 #define STBIW_JPG_BLOCK_TO_YCC jpeg_block_to_ycc
 #define STBIW_JPG_SUBSAMPLE jpeg_subsample_chroma
 #define STBIW_JPG_PROCESS_DU jpeg_process_block

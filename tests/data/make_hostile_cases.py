@@ -1,4 +1,6 @@
 #!/usr/bin/env python3
+# SPDX-FileCopyrightText: 2026 The Pixelzaun authors
+# SPDX-License-Identifier: MIT
 """Writes the hand-made decoder cases in tests/data/hostile/.
 
 Each file is a few hundred bytes, built segment by segment so that it holds

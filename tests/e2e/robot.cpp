@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Pixelzaun authors
+// SPDX-License-Identifier: MIT
 // A test robot that uses pixelzaun.exe as a person would: it starts the
 // program, finds each dialog and message box among the program's visible
 // top-level windows by title, types into the file-name field, presses OK or

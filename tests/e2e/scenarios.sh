@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 The Pixelzaun authors
+# SPDX-License-Identifier: MIT
 # The end-to-end scenarios: pixelzaun.exe in Wine's real dialogs and file
 # system, used by the robot as a person would. Each scenario_NAME function
 # below is one CTest test (the list is read from this file).
