@@ -8,6 +8,9 @@
 # those patches: the reference copy that the differential fuzz target compares
 # the decoder's speed patches against.
 #   cmake -DSOURCE=/usr/include/stb -DPATCHES=dir -DOUT=dir [-DLEAVE_OUT=a.patch,b.patch] -P apply_patches.cmake
+# A script run by -P sets no policies; if(IN_LIST) below needs this one.
+cmake_policy(SET CMP0057 NEW)
+
 foreach(var SOURCE PATCHES OUT)
     if(NOT DEFINED ${var})
         message(FATAL_ERROR "apply_patches.cmake needs -D${var}=...")
