@@ -3,7 +3,9 @@
 # changed. A patch that no longer applies exactly stops the build here, naming
 # the patch and its header, rather than letting it go on with an unpatched
 # decoder or encoder.
-#   cmake -DSOURCE=/usr/include/stb -DPATCHES=dir -DOUT=dir -P apply_patches.cmake
+#   cmake -DSOURCE=/usr/include/stb -DPATCHES=dir -DOUT=dir [-DUNTIL=name] -P apply_patches.cmake
+# With UNTIL, the series stops before the patch of that name (for the tests'
+# copy of the decoder as it was before it).
 foreach(var SOURCE PATCHES OUT)
     if(NOT DEFINED ${var})
         message(FATAL_ERROR "apply_patches.cmake needs -D${var}=...")
@@ -21,6 +23,13 @@ file(MAKE_DIRECTORY ${work})
 file(COPY ${SOURCE}/stb_image.h ${SOURCE}/stb_image_write.h DESTINATION ${work})
 
 file(STRINGS ${PATCHES}/series names REGEX "^[^#]")
+if(DEFINED UNTIL)
+    list(FIND names ${UNTIL} until_index)
+    if(until_index LESS 0)
+        message(FATAL_ERROR "${UNTIL} is not in ${PATCHES}/series")
+    endif()
+    list(SUBLIST names 0 ${until_index} names)
+endif()
 foreach(name IN LISTS names)
     execute_process(
         COMMAND ${PATCH_PROGRAM} -p1 --forward --batch --fuzz=0 --no-backup-if-mismatch -r - -i ${PATCHES}/${name}
