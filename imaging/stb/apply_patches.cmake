@@ -8,9 +8,6 @@
 # those patches: the reference copy that the differential fuzz target compares
 # the decoder's speed patches against.
 #   cmake -DSOURCE=/usr/include/stb -DPATCHES=dir -DOUT=dir [-DLEAVE_OUT=a.patch,b.patch] -P apply_patches.cmake
-# A script run by -P sets no policies; if(IN_LIST) below needs this one.
-cmake_policy(SET CMP0057 NEW)
-
 foreach(var SOURCE PATCHES OUT)
     if(NOT DEFINED ${var})
         message(FATAL_ERROR "apply_patches.cmake needs -D${var}=...")
@@ -31,7 +28,8 @@ file(STRINGS ${PATCHES}/series names REGEX "^[^#]")
 if(DEFINED LEAVE_OUT)
     string(REPLACE "," ";" left_out "${LEAVE_OUT}")
     foreach(name IN LISTS left_out)
-        if(NOT name IN_LIST names)
+        list(FIND names "${name}" index)
+        if(index LESS 0)
             message(FATAL_ERROR "stb patch ${name} is to be left out but is not in the series")
         endif()
     endforeach()

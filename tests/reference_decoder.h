@@ -2,7 +2,8 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 // The decoder built from the patch series without its speed patches, in a
-// translation unit of its own, for the differential fuzz target. Same heap,
+// translation unit of its own, for the tests and the fuzz target that compare
+// the program's decoder with it. Same heap,
 // same hooks and limits as the program's decoder; only the speed patches
 // differ.
 #include <cstdio>
