@@ -1,11 +1,13 @@
 // SPDX-FileCopyrightText: 2026 The Pixelzaun authors
 // SPDX-License-Identifier: MIT
 // libFuzzer target: the decoder with its speed patches against the reference
-// decoder, built from the same series without them, on the same file. As the
-// program does, a file goes to the decoders only past the JPEG marker walk
-// and the size check, and is decoded under the image's heap budget. Both must
-// then agree on the probe, on accepting or refusing the file, and on every
-// byte of its pixels; the first difference aborts.
+// decoder, built from the same series without them, on the same file. The
+// program's side is load_source itself (marker walk, probe, size check,
+// decode under the image's heap budget, flattening as the rows come); the
+// reference side takes the same steps with the reference decoder and
+// flattens the whole block at the end. Both must agree on the probe, on
+// accepting or refusing the file, and on every byte of the flattened pixels;
+// the first difference aborts.
 //   FUZZ_TARGET=decoder_patches_fuzzer fuzz/run_campaign.sh SECONDS
 #include <unistd.h>
 
@@ -66,25 +68,29 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const int reference_known = reference_info_from_file(stream, &rw, &rh, &rn);
     expect(known == reference_known, "the probe accepts one and refuses the other");
     if (known != 0) expect(w == rw && h == rh && n == rn, "the probe's sizes or channels");
-    // Beyond the program's limits neither is asked to decode.
-    if (known == 0 || w <= 0 || h <= 0 ||
-        static_cast<std::uint64_t>(w) * static_cast<std::uint64_t>(h) > MAX_SOURCE_PIXELS) {
-        std::fclose(stream);
-        return 0;
-    }
 
-    const std::size_t previous_limit = decoder_budget_begin(w, h);
     std::rewind(stream);
-    unsigned char* pixels = stbi_load_from_file(stream, &w, &h, &n, 4);
-    std::rewind(stream);
-    unsigned char* reference = reference_load_from_file(stream, &rw, &rh, &rn);
-    decoder_budget_end(previous_limit);
+    std::uint8_t* pixels = nullptr;
+    std::int32_t width = 0;
+    std::int32_t height = 0;
+    const bool loaded = load_source(stream, &pixels, &width, &height);
+
+    // The reference side: what load_source does past the marker walk.
+    unsigned char* reference = nullptr;
+    if (reference_known != 0 && rw > 0 && rh > 0 &&
+        static_cast<std::uint64_t>(rw) * static_cast<std::uint64_t>(rh) <= MAX_SOURCE_PIXELS) {
+        const std::size_t previous_limit = decoder_budget_begin(rw, rh);
+        std::rewind(stream);
+        reference = reference_load_from_file(stream, &rw, &rh, &rn);
+        decoder_budget_end(previous_limit);
+    }
     std::fclose(stream);
 
-    expect((pixels == nullptr) == (reference == nullptr), "one accepts the file, the other refuses it");
-    if (pixels != nullptr) {
-        expect(w == rw && h == rh && n == rn, "the decoded sizes or channels");
-        const std::size_t bytes = static_cast<std::size_t>(w) * static_cast<std::size_t>(h) * 4;
+    expect(loaded == (reference != nullptr), "one accepts the file, the other refuses it");
+    if (loaded) {
+        expect(width == rw && height == rh, "the decoded sizes");
+        flatten_onto_white(reference, rw, rh);
+        const std::size_t bytes = static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 3;
         expect(std::memcmp(pixels, reference, bytes) == 0, "the pixels");
     }
     stbi_image_free(pixels);
