@@ -35,9 +35,10 @@ cp "$BUILD/app/pixelzaun.exe" "$stage/"
 libdeflate=$(echo "$BUILD"/imaging/libdeflate/libdeflate-*/)
 python3 scripts/notices/notices.py write "$BUILD/app/pixelzaun.map" "$stage/pixelzaun.exe" "$version" \
     "${libdeflate%/}" "$stage"
-# Text for Windows users with Windows line endings.
+# Text for Windows users with Windows line endings; the German note starts
+# with a UTF-8 byte order mark, so that older Notepads show its umlauts too.
 sed 's/$/\r/' LICENSE >"$stage/LICENSE.txt"
-sed -e "s/@VERSION@/$version/g" -e 's/$/\r/' scripts/notices/LIESMICH.txt >"$stage/LIESMICH.txt"
+{ printf '\357\273\277'; sed -e "s/@VERSION@/$version/g" -e 's/$/\r/' scripts/notices/LIESMICH.txt; } >"$stage/LIESMICH.txt"
 files=(pixelzaun.exe LIESMICH.txt LICENSE.txt THIRD-PARTY-NOTICES.txt pixelzaun.spdx.json)
 (cd "$stage" && sha256sum "${files[@]}" >SHA256SUMS)
 zip=pixelzaun-$version-win64.zip
