@@ -9,8 +9,6 @@
 // accepting or refusing the file, and on every byte of the flattened pixels;
 // the first difference aborts.
 //   FUZZ_TARGET=decoder_patches_fuzzer fuzz/run_campaign.sh SECONDS
-#include <unistd.h>
-
 #include <stb/stb_image.h>
 
 #include <cstddef>
@@ -18,24 +16,14 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <string>
 
 #include "decoder_heap.h"
+#include "input_file.h"
 #include "intake.h"
 #include "jpeg_guard.h"
 #include "reference_decoder.h"
 
 namespace {
-
-std::string temp_path()
-{
-    const char* dir = std::getenv("TMPDIR");
-    std::string path = std::string(dir != nullptr ? dir : "/tmp") + "/pixelzaun-decoders-XXXXXX";
-    const int fd = mkstemp(path.data());
-    if (fd < 0) std::abort();
-    close(fd);
-    return path;
-}
 
 void expect(bool same, const char* what)
 {
@@ -48,14 +36,7 @@ void expect(bool same, const char* what)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    static const std::string path = temp_path();
-    std::FILE* out = std::fopen(path.c_str(), "wb");
-    if (out == nullptr) std::abort();
-    if (size > 0 && std::fwrite(data, 1, size, out) != size) std::abort();
-    std::fclose(out);
-
-    std::FILE* stream = std::fopen(path.c_str(), "rb");
-    if (stream == nullptr) std::abort();
+    std::FILE* stream = open_input_as_file(data, size);
     if (!jpeg_markers_safe(stream)) {
         std::fclose(stream);
         return 0;
