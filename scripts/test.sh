@@ -9,7 +9,12 @@ cd "$(dirname "$0")/.."
 bash scripts/setup.sh
 status=0
 # Every file says its copyright and licence (REUSE): a second, before anything builds.
-if reuse lint --quiet; then echo "reuse lint: every file says its copyright and licence"; else reuse lint | tail -n 20; status=1; fi
+if reuse lint --quiet; then
+    echo "reuse lint: every file says its copyright and licence"
+else
+    reuse lint | tail -n 20
+    status=1
+fi
 for preset in linux windows; do
     cmake --preset "$preset" >/dev/null
     cmake --build --preset "$preset" -j"$(nproc)"
