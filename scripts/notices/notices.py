@@ -33,10 +33,6 @@ class ReleaseError(Exception):
     pass
 
 
-# The Copyright lines of the paragraphs the last notice_text took, for the bill of materials.
-COPYRIGHT_LINES = []
-
-
 def load_components():
     parser = configparser.ConfigParser(interpolation=None, comment_prefixes=("#",))
     parser.optionxform = str
@@ -144,7 +140,8 @@ def dep5_paragraphs(path):
     return paragraphs
 
 
-def dep5_notice(path, patterns):
+def dep5_notice(path, patterns, copyright_lines):
+    """The chosen paragraphs and the licence texts they name; their Copyright lines go to copyright_lines."""
     wanted = [p for p in patterns if not p.startswith("!")]
     left_out = [p[1:] for p in patterns if p.startswith("!")]
     paragraphs = dep5_paragraphs(path)
@@ -176,8 +173,8 @@ def dep5_notice(path, patterns):
                 raise ReleaseError(f"{path}: no text for the licence {name}")
     for p in chosen:
         for line in p["fields"].get("Copyright", "").splitlines():
-            if line.strip() and line.strip() not in COPYRIGHT_LINES:
-                COPYRIGHT_LINES.append(line.strip())
+            if line.strip() and line.strip() not in copyright_lines:
+                copyright_lines.append(line.strip())
     return "\n\n".join(p["raw"] for p in chosen + needed)
 
 
@@ -194,11 +191,12 @@ def lines_notice(path, first, before):
 
 
 def notice_text(component, libdeflate_source):
-    COPYRIGHT_LINES.clear()
+    """The component's notice, and the Copyright lines of the DEP-5 paragraphs it took."""
     pieces = []
-    for spec in component["notice"]:
-        spec = spec.replace("{libdeflate}", libdeflate_source)
-        kind, _, rest = spec.partition(" ")
+    copyright_lines = []
+    for source_line in component["notice"]:
+        source_line = source_line.replace("{libdeflate}", libdeflate_source)
+        kind, _, rest = source_line.partition(" ")
         path, _, args = rest.strip().partition(" ")
         if not os.path.isfile(path):
             raise ReleaseError(f"component {component['name']}: {path} is missing")
@@ -206,13 +204,13 @@ def notice_text(component, libdeflate_source):
             with open(path, encoding="utf-8") as f:
                 pieces.append(f.read().strip("\n"))
         elif kind == "dep5":
-            pieces.append(dep5_notice(path, args.split()))
+            pieces.append(dep5_notice(path, args.split(), copyright_lines))
         elif kind == "lines":
             first, _, before = args.partition(" | ")
             pieces.append(lines_notice(path, first.strip(), before.strip()))
         else:
             raise ReleaseError(f"component {component['name']}: unknown notice kind {kind!r}")
-    return "\n\n".join(pieces)
+    return "\n\n".join(pieces), copyright_lines
 
 
 def version_of(component, libdeflate_source):
@@ -335,8 +333,7 @@ def check(map_path, exe, linkmap_exe, libdeflate_source=None):
             continue
         if c["source"] and libdeflate_source is None:
             continue  # its notice lies in the build folder; write checks it
-        entry["notice"] = notice_text(c, libdeflate_source or "")
-        entry["copyright"] = list(COPYRIGHT_LINES)
+        entry["notice"], entry["copyright"] = notice_text(c, libdeflate_source or "")
     return used
 
 
