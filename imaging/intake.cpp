@@ -10,38 +10,16 @@
 
 #include "decoder_heap.h"
 #include "jpeg_guard.h"
-#include "jpeg_rows.h"
 
 namespace {
 
-// The rows of the block being decoded that flatten_converted_rows has
-// flattened: those above end_row, in the block the decoder converted last.
-struct RowFlattening {
-    std::uint8_t* block = nullptr;
-    std::int32_t end_row = 0;
-};
-
-// The decoder runs on the program's one thread, so a plain variable does.
-RowFlattening row_flattening;
-
-void flatten_pixels(std::uint8_t* pixels, std::uint64_t begin, std::uint64_t end);
-
-void flatten_rows(std::uint8_t* pixels, std::int32_t width, std::int32_t first_row, std::int32_t end_row)
+// The decoder takes a file for a JPEG when its first byte is 0xFF (the start
+// marker, after any fill bytes); no PNG starts so. Rewinds the stream.
+bool starts_as_jpeg(std::FILE* stream)
 {
-    const std::uint64_t w = static_cast<std::uint64_t>(width);
-    flatten_pixels(pixels, w * static_cast<std::uint64_t>(first_row), w * static_cast<std::uint64_t>(end_row));
-}
-
-// Flattens JPEG rows as the decoder converts them, while they are in cache.
-// The rows of a pass come in order and a repeated pass starts at row 0,
-// rewriting every row as RGBA; so the rows above first_row are flattened
-// already and those below are still RGBA.
-void flatten_converted_rows(std::uint8_t* output, int n, int width, int first_row, int end_row)
-{
-    if (n != 4) return;
-    if (first_row == 0) row_flattening.block = output;
-    flatten_rows(output, width, first_row, end_row);
-    row_flattening.end_row = end_row;
+    const int first = std::fgetc(stream);
+    std::rewind(stream);
+    return first == 0xFF;
 }
 
 } // namespace
@@ -62,18 +40,15 @@ bool load_source(std::FILE* stream, std::uint8_t** pixels, std::int32_t* width, 
     if (static_cast<std::uint64_t>(w) * static_cast<std::uint64_t>(h) > MAX_SOURCE_PIXELS) return false;
 
     std::rewind(stream);
+    // A JPEG has no alpha, so it is decoded straight to RGB, the same colours
+    // as in RGBA and a quarter less memory; a PNG to RGBA, flattened below.
+    const int wanted = starts_as_jpeg(stream) ? 3 : 4;
     const std::size_t previous_limit = decoder_budget_begin(w, h);
-    row_flattening = RowFlattening{};
-    jpeg_rows_converted = flatten_converted_rows;
-    stbi_uc* decoded = stbi_load_from_file(stream, &w, &h, &channels, 4);
-    jpeg_rows_converted = nullptr;
-    const RowFlattening flattened = row_flattening;
+    stbi_uc* decoded = stbi_load_from_file(stream, &w, &h, &channels, wanted);
     decoder_budget_end(previous_limit);
     if (decoded == nullptr) return false;
 
-    // A JPEG's rows were flattened as the decoder converted them, a PNG's not.
-    const std::int32_t done = flattened.block == decoded ? flattened.end_row : 0;
-    flatten_rows(decoded, w, done, h);
+    if (wanted == 4) flatten_onto_white(decoded, w, h);
     *pixels = decoded;
     *width = w;
     *height = h;
@@ -135,18 +110,10 @@ __m128i flatten_4(__m128i v)
 
 void flatten_onto_white(std::uint8_t* pixels, std::int32_t width, std::int32_t height)
 {
-    flatten_rows(pixels, width, 0, height);
-}
-
-namespace {
-
-// Flattens pixels begin to end - 1, those below begin being packed already.
-void flatten_pixels(std::uint8_t* pixels, std::uint64_t begin, std::uint64_t n)
-{
-    std::uint64_t i = begin;
+    const std::uint64_t n = static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(height);
+    std::uint64_t i = 0;
     // Pixel i is read from bytes 4i..4i+3 before bytes 3i..3i+2 are written,
-    // and no later pixel's bytes lie below 3i+3, so one ascending pass is safe;
-    // it writes nothing below 3 * begin, where the packed pixels end.
+    // and no later pixel's bytes lie below 3i+3, so one ascending pass is safe.
 #if defined(__SSE2__)
     // Opaque pixels need no arithmetic, only packing, done 16 at a time when
     // all 16 are opaque; other groups are flattened 4 at a time first. Each
@@ -186,5 +153,3 @@ void flatten_pixels(std::uint8_t* pixels, std::uint64_t begin, std::uint64_t n)
 #endif
     for (; i < n; ++i) flatten_pixel(pixels + 4 * i, pixels + 3 * i);
 }
-
-} // namespace

@@ -6,7 +6,6 @@
 // compare it with). Only JPEG and PNG are recognised, and no side may exceed
 // 32,768 pixels.
 #include "decoder_heap.h"
-#include "jpeg_rows.h"
 #include "png_inflate.h"
 #include "png_unfilter.h"
 
@@ -22,6 +21,3 @@
     png_inflate(buffer, len, initial_size, outlen, parse_header, interlaced)
 #define STBI_PNG_UNFILTER_ROWS(out, prior, raw, width, img_n, out_n, filter, next_row_follows) \
     png_unfilter_rows(out, prior, raw, width, img_n, out_n, filter, next_row_follows)
-// JPEG rows go to the caller's function, if any, as soon as they are converted.
-#define STBI_JPEG_ROWS_CONVERTED(output, n, width, first_row, end_row) \
-    (jpeg_rows_converted != nullptr ? jpeg_rows_converted(output, n, width, first_row, end_row) : (void) 0)
