@@ -8,8 +8,11 @@
 #include <emmintrin.h>
 #endif
 
+#include <cstring>
+
 #include "decoder_heap.h"
 #include "jpeg_guard.h"
+#include "jpeg_plane_ring.h"
 
 namespace {
 
@@ -20,6 +23,20 @@ bool starts_as_jpeg(std::FILE* stream)
     const int first = std::fgetc(stream);
     std::rewind(stream);
     return first == 0xFF;
+}
+
+// Decodes with the JPEG planes kept in two rows of MCUs; a file that needs
+// them whole is decoded again from its start with whole planes.
+stbi_uc* decode(std::FILE* stream, int* w, int* h, int wanted)
+{
+    int channels = 0;
+    jpeg_plane_ring = true;
+    stbi_uc* decoded = stbi_load_from_file(stream, w, h, &channels, wanted);
+    jpeg_plane_ring = false;
+    const char* reason = stbi_failure_reason();
+    if (decoded != nullptr || reason == nullptr || std::strcmp(reason, JPEG_PLANES_NEEDED_WHOLE) != 0) return decoded;
+    std::rewind(stream);
+    return stbi_load_from_file(stream, w, h, &channels, wanted);
 }
 
 } // namespace
@@ -44,7 +61,7 @@ bool load_source(std::FILE* stream, std::uint8_t** pixels, std::int32_t* width, 
     // as in RGBA and a quarter less memory; a PNG to RGBA, flattened below.
     const int wanted = starts_as_jpeg(stream) ? 3 : 4;
     const std::size_t previous_limit = decoder_budget_begin(w, h);
-    stbi_uc* decoded = stbi_load_from_file(stream, &w, &h, &channels, wanted);
+    stbi_uc* decoded = decode(stream, &w, &h, wanted);
     decoder_budget_end(previous_limit);
     if (decoded == nullptr) return false;
 

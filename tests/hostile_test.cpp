@@ -83,7 +83,8 @@ const char* const HOSTILE_ACCEPTED[] = {
     "jpeg_cut_inside_dc_value_shift_exponent_ubsan.jpg",
     "jpeg_cut_inside_prog_dc_value_shift_exponent_ubsan.jpg",
     // Valid files whose rows an early conversion could take from a scan or
-    // colour transform the file later replaces (pixels in the plain table).
+    // colour transform the file later replaces, or from planes kept two rows
+    // of MCUs high (pixels in the plain table).
     "jpeg_rows_two_full_scans_420.jpg",
     "jpeg_rows_second_scan_cut_short_422.jpg",
     "jpeg_rows_grey_second_scan_restart_missing.jpg",
@@ -96,6 +97,10 @@ const char* const HOSTILE_ACCEPTED[] = {
     "jpeg_rows_sampling_31.jpg",
     "jpeg_rows_sampling_41.jpg",
     "jpeg_rows_sampling_42.jpg",
+    "jpeg_rows_one_scan_restart_missing_420.jpg",
+    "jpeg_rows_grey_one_scan_restart_missing.jpg",
+    "jpeg_rows_restart_ends_at_last_mcu_420.jpg",
+    "jpeg_rows_tall_sampling_14.jpg",
     // Controls beside the palette cases: every index inside the palette.
     "png_palette_16_entries_indices_to_15_valid.png",
     "png_palette_2bit_interlaced_4_entries_valid.png",

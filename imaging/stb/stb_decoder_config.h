@@ -6,6 +6,7 @@
 // compare it with). Only JPEG and PNG are recognised, and no side may exceed
 // 32,768 pixels.
 #include "decoder_heap.h"
+#include "jpeg_plane_ring.h"
 #include "png_inflate.h"
 #include "png_unfilter.h"
 
@@ -21,3 +22,5 @@
     png_inflate(buffer, len, initial_size, outlen, parse_header, interlaced)
 #define STBI_PNG_UNFILTER_ROWS(out, prior, raw, width, img_n, out_n, filter, next_row_follows) \
     png_unfilter_rows(out, prior, raw, width, img_n, out_n, filter, next_row_follows)
+// JPEG: two rows of MCUs of each plane where the program allows it.
+#define STBI_JPEG_PLANE_RING jpeg_plane_ring

@@ -8,6 +8,8 @@
 #include "stb_decoder_config.h"
 #include <stb/stb_image.h>
 
+bool jpeg_plane_ring = false;
+
 // An encode into the output store stops at the first row of blocks at which
 // it can no longer fit; every other encode runs to its end.
 #define STBIW_JPG_STOP(context, least_bytes_to_come) store_refuses(context, least_bytes_to_come)

@@ -369,6 +369,14 @@ def rows_cases():
     yield "jpeg_rows_adobe_rgb_after_scan.jpg", image(21, 17, [0x11, 0x11, 0x11], [(first, 0, None)], adobe_rgb)
     for s in (0x11, 0x21, 0x12, 0x22, 0x41, 0x14, 0x31, 0x42):
         yield "jpeg_rows_sampling_%d%d.jpg" % (s >> 4, s & 15), image(37, 35, [s, 0x11, 0x11], [(first, 0, None)])
+    # One scan that ends early at a missing restart marker, in the middle of
+    # the image or right after its last MCU, and a tall image at 4 rows of
+    # blocks an MCU: rows of MCUs written in turn to the same place in planes
+    # kept two rows high.
+    yield "jpeg_rows_one_scan_restart_missing_420.jpg", image(40, 72, [0x22, 0x11, 0x11], [(first, 2, 4)])
+    yield "jpeg_rows_grey_one_scan_restart_missing.jpg", image(19, 45, [0x11], [(first, 4, 8)])
+    yield "jpeg_rows_restart_ends_at_last_mcu_420.jpg", image(24, 40, [0x22, 0x11, 0x11], [(first, 3, None)])
+    yield "jpeg_rows_tall_sampling_14.jpg", image(37, 100, [0x14, 0x11, 0x11], [(first, 0, None)])
 
 
 def write(folder, name, data):
