@@ -3,9 +3,10 @@
 // libFuzzer target: the decoder with its speed patches against the reference
 // decoder, built from the same series without them, on the same file. The
 // program's side is load_source itself (marker walk, probe, size check,
-// decode under the image's heap budget, flattening as the rows come); the
-// reference side takes the same steps with the reference decoder and
-// flattens the whole block at the end. Both must agree on the probe, on
+// decode under the image's heap budget, a JPEG straight to RGB, a PNG to RGBA
+// flattened, a JPEG that needs whole planes decoded again); the reference
+// side takes the same steps with the reference decoder, always to RGBA, and
+// flattens the block. Both must agree on the probe, on
 // accepting or refusing the file, and on every byte of the flattened pixels;
 // the first difference aborts.
 //   FUZZ_TARGET=decoder_patches_fuzzer fuzz/run_campaign.sh SECONDS

@@ -24,8 +24,8 @@ if [ "$target" = load_and_fit_fuzzer ]; then
     dict=(-dict=fuzz/jpeg_png.dict)
 elif [ "$target" = decoder_patches_fuzzer ]; then
     corpus="${FUZZ_CORPUS:-build/fuzz-corpus-$target}"
-    # The JPEG test files as well: the speed patches are the JPEG decoder's.
-    read -r -a seeds <<< "${FUZZ_SEEDS:-fuzz/seeds tests/data/jpeg tests/data/hostile}"
+    # The JPEG and PNG test files as well: the speed patches are the decoder's.
+    read -r -a seeds <<< "${FUZZ_SEEDS:-fuzz/seeds tests/data/jpeg tests/data/pngsuite tests/data/hostile}"
     dict=(-dict=fuzz/jpeg_png.dict)
 else
     # The encoder's inputs are sizes and pixels: no seeds or dictionary.

@@ -96,7 +96,7 @@ template <int IMG_N>
 void unfilter_paeth_pair(std::uint8_t* out, const std::uint8_t* prior, const std::uint8_t* raw, std::uint32_t width)
 {
     const std::uint8_t* raw1 = raw + IMG_N * width + 1; // after row 1's filter byte
-    std::uint8_t* out1 = out + 4 * width;
+    std::uint8_t* out1 = out + (out - prior); // as far below row 0 as row 0 below prior
     const __m128i zero = _mm_setzero_si128();
     const __m128i low_byte = _mm_set1_epi16(0xFF);
     const __m128i alpha = IMG_N == 3 ? _mm_set_epi32(0, 0, static_cast<int>(0xFF000000u), static_cast<int>(0xFF000000u))
@@ -124,7 +124,7 @@ void unfilter_average_pair(std::uint8_t* out, const std::uint8_t* prior, const s
                            std::uint32_t width)
 {
     const std::uint8_t* raw1 = raw + IMG_N * width + 1; // after row 1's filter byte
-    std::uint8_t* out1 = out + 4 * width;
+    std::uint8_t* out1 = out + (out - prior); // as far below row 0 as row 0 below prior
     const __m128i zero = _mm_setzero_si128();
     const __m128i alpha = IMG_N == 3 ? _mm_set_epi32(0, 0, static_cast<int>(0xFF000000u), static_cast<int>(0xFF000000u))
                                      : zero;

@@ -10,8 +10,10 @@
 // img_n bytes a pixel) into width * 4 bytes at out, alpha 255 where the
 // source has none; prior is the row above as written (4 bytes a pixel), or
 // nullptr on the first row. When next_row_follows, the next row (its filter
-// byte right after this row's bytes) may be unfiltered too, into the next
-// width * 4 bytes. Returns the rows done: 0 for other layouts (out_n not 4,
-// img_n not 3 or 4), which are left to the library, else 1 or 2.
+// byte right after this row's bytes) may be unfiltered too, as far below out
+// as out lies below prior. out may also lie one byte below raw (a row
+// unfiltered over its own filter byte): each pixel is read before any byte
+// of it is written over. Returns the rows done: 0 for other layouts (out_n
+// not 4, img_n not 3 or 4), which are left to the library, else 1 or 2.
 int png_unfilter_rows(std::uint8_t* out, const std::uint8_t* prior, const std::uint8_t* raw, std::uint32_t width,
                       int img_n, int out_n, int filter, int next_row_follows);
