@@ -25,12 +25,14 @@ bool starts_as_jpeg(std::FILE* stream)
     return first == 0xFF;
 }
 
-// Decodes with the JPEG planes kept in two rows of MCUs; a file that needs
-// them whole is decoded again from its start with whole planes.
-stbi_uc* decode(std::FILE* stream, int* w, int* h, int wanted)
+// Decodes a JPEG of one scan with its planes kept in two rows of MCUs; one
+// that turns out to need them whole (a colour transform named after the scan)
+// is decoded again from its start with whole planes. A file of more scans
+// would need that every time, so it has whole planes from the start.
+stbi_uc* decode(std::FILE* stream, int* w, int* h, int wanted, int scans)
 {
     int channels = 0;
-    jpeg_plane_ring = true;
+    jpeg_plane_ring = scans == 1;
     stbi_uc* decoded = stbi_load_from_file(stream, w, h, &channels, wanted);
     jpeg_plane_ring = false;
     const char* reason = stbi_failure_reason();
@@ -48,7 +50,8 @@ bool load_source(std::FILE* stream, std::uint8_t** pixels, std::int32_t* width, 
     int channels = 0;
     // The decoder mishandles some JPEG table and scan structures even in its
     // probe, so the markers are walked first.
-    if (!jpeg_markers_safe(stream)) return false;
+    int scans = 0;
+    if (!jpeg_markers_safe(stream, &scans)) return false;
     std::rewind(stream);
     // The probe reads only the header, so an oversized file is refused before
     // any pixel memory exists.
@@ -61,7 +64,7 @@ bool load_source(std::FILE* stream, std::uint8_t** pixels, std::int32_t* width, 
     // as in RGBA and a quarter less memory; a PNG to RGBA, flattened below.
     const int wanted = starts_as_jpeg(stream) ? 3 : 4;
     const std::size_t previous_limit = decoder_budget_begin(w, h);
-    stbi_uc* decoded = decode(stream, &w, &h, wanted);
+    stbi_uc* decoded = decode(stream, &w, &h, wanted, scans);
     decoder_budget_end(previous_limit);
     if (decoded == nullptr) return false;
 

@@ -146,7 +146,9 @@ bool is_frame(int marker)
 
 } // namespace
 
-bool jpeg_markers_safe(std::FILE* stream)
+namespace {
+
+bool walk_markers(std::FILE* stream, int& scans)
 {
     Reader in;
     in.stream = stream;
@@ -157,7 +159,6 @@ bool jpeg_markers_safe(std::FILE* stream)
     if (!marker_after_ff(in, &c) || c != 0xD8) return true;
 
     bool framed = false;
-    int scans = 0;
     int marker = 0;
     bool have_marker = next_marker(in, &marker);
     while (have_marker) {
@@ -188,4 +189,18 @@ bool jpeg_markers_safe(std::FILE* stream)
         have_marker = next_marker(in, &marker);
     }
     return true;
+}
+
+} // namespace
+
+bool jpeg_markers_safe(std::FILE* stream)
+{
+    int scans = 0;
+    return walk_markers(stream, scans);
+}
+
+bool jpeg_markers_safe(std::FILE* stream, int* scans)
+{
+    *scans = 0;
+    return walk_markers(stream, *scans);
 }

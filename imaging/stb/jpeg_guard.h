@@ -23,3 +23,7 @@ constexpr int MAX_HUFFMAN_CODES = 256;
 // too damaged to walk, which the decoder refuses on its own. Reads from the
 // current position; the position afterwards means nothing.
 bool jpeg_markers_safe(std::FILE* stream);
+
+// The same walk; *scans is then the number of scans it met before the file's
+// end or its refusal (0 for a file that is no JPEG).
+bool jpeg_markers_safe(std::FILE* stream, int* scans);
